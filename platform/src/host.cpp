@@ -1,0 +1,91 @@
+#include "platform/host.h"
+#include "backend.h"
+#include "platform/text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+HostSettings g_host;
+std::unique_ptr<Backend> g_backend;
+bool g_initialized = false;
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+} // namespace
+
+bool ParseScreenSize(std::string_view text, int& width, int& height) {
+    size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos || x == 0 || x + 1 >= text.size())
+        return false;
+    auto number = [](std::string_view s, int& out) {
+        if (s.empty() || s.size() > 5)
+            return false;
+        out = 0;
+        for (char c : s) {
+            if (c < '0' || c > '9')
+                return false;
+            out = out * 10 + (c - '0');
+        }
+        return out >= 1 && out <= 8192;
+    };
+    return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
+}
+
+HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
+    HostSettings h;
+    std::string root = Env("CE_ROOT");
+    h.root = std::filesystem::absolute(root.empty() ? std::string("device") : root);
+    std::string screen = Env("CE_SCREEN");
+    if (!screen.empty() && !ParseScreenSize(screen, h.screenWidth, h.screenHeight))
+        std::fprintf(stderr, "CE_SCREEN=\"%s\" is not WxH; using 480x272\n", screen.c_str());
+    std::string backend = Env("CE_BACKEND");
+    if (backend == "headless")
+        h.backend = BackendKind::Headless;
+    else if (backend == "sdl")
+        h.backend = BackendKind::Sdl;
+    else {
+        if (!backend.empty())
+            std::fprintf(stderr, "CE_BACKEND=\"%s\" is neither sdl nor headless\n", backend.c_str());
+        bool display = !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
+        h.backend = display ? BackendKind::Sdl : BackendKind::Headless;
+    }
+    if (!Env("CE_SCRIPT").empty())
+        h.script = std::filesystem::absolute(Env("CE_SCRIPT"));
+    if (!Env("CE_TRANSCRIPT").empty())
+        h.transcript = std::filesystem::absolute(Env("CE_TRANSCRIPT"));
+    h.ports = Env("CE_PORTS");
+    h.rebootCommand = Env("CE_REBOOT_COMMAND");
+    h.keyboardCommand = Env("CE_KEYBOARD_COMMAND");
+    std::string program = Env("CE_PROGRAM");
+    h.programFile = program.empty() ? std::u16string(defaultProgramFile) : FromUtf8(program);
+    return h;
+}
+
+void Initialize(const HostSettings& settings) {
+    g_host = settings;
+    g_backend.reset();
+    g_backend = settings.backend == BackendKind::Sdl ? MakeSdlBackend(g_host) : MakeHeadlessBackend(g_host);
+    g_initialized = true;
+}
+
+const HostSettings& Host() {
+    if (!g_initialized)
+        Initialize(HostSettings{});
+    return g_host;
+}
+
+Backend& CurrentBackend() {
+    if (!g_initialized)
+        Initialize(HostSettings{});
+    return *g_backend;
+}
+
+} // namespace platform
