@@ -64,6 +64,9 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
     h.ports = Env("CE_PORTS");
     h.rebootCommand = Env("CE_REBOOT_COMMAND");
     h.keyboardCommand = Env("CE_KEYBOARD_COMMAND");
+    std::string registry = Env("CE_REGISTRY");
+    h.registry = registry.empty() ? std::filesystem::path(h.root.string() + ".registry")
+                                  : std::filesystem::absolute(registry);
     std::string program = Env("CE_PROGRAM");
     h.programFile = program.empty() ? std::u16string(defaultProgramFile) : FromUtf8(program);
     return h;

@@ -19,6 +19,7 @@ TempDevice::TempDevice(std::u16string programFile) {
     m_root = templ;
     HostSettings h;
     h.root = m_root;
+    h.registry = m_root / ".registry"; // inside the temporary folder so it goes with it
     h.backend = BackendKind::Headless;
     h.programFile = std::move(programFile);
     Initialize(h);

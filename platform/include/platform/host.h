@@ -19,6 +19,7 @@ struct HostSettings {
     std::string rebootCommand;        // CE_REBOOT_COMMAND
     std::string keyboardCommand;      // CE_KEYBOARD_COMMAND
     std::u16string programFile;       // CE_PROGRAM: device path of the running program
+    std::filesystem::path registry;   // CE_REGISTRY: registry database, beside the device tree
 };
 
 // Reads the environment. defaultProgramFile is the device path the program
