@@ -5,6 +5,7 @@
 #include "platform/messagebox.h"
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace platform {
 
@@ -18,6 +19,16 @@ public:
     // Shows a box and returns the answer id; the caller writes the transcript.
     virtual int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                                MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
+
+    // Window life and looks; the backend mirrors them (SDL windows) or not.
+    virtual void WindowCreated(Window&) {}
+    virtual void WindowDestroyed(Window&) {}
+    virtual void WindowChanged(Window&) {} // moved, resized, shown, titled, raised
+    // The window's surface holds a new frame.
+    virtual void Present(Window&) {}
+    // Waits for input for at most timeoutMs (-1: no limit) and delivers it.
+    // Headless: runs one automation step instead.
+    virtual void Wait(int64_t timeoutMs) = 0;
 };
 
 Backend& CurrentBackend();

@@ -1,5 +1,6 @@
 #include "platform/host.h"
 #include "backend.h"
+#include "window_system.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -73,6 +74,8 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
 }
 
 void Initialize(const HostSettings& settings) {
+    if (g_initialized)
+        WindowSystem::Get().Clear(); // windows of the previous backend go with it
     g_host = settings;
     g_backend.reset();
     g_backend = settings.backend == BackendKind::Sdl ? MakeSdlBackend(g_host) : MakeHeadlessBackend(g_host);

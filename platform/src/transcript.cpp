@@ -25,6 +25,9 @@ TranscriptState& State() {
 void TranscriptWrite(const std::string& line) {
     auto& s = State();
     std::lock_guard lock(s.mutex);
+    // Tests read the recent lines; a long run must not grow without bound.
+    if (s.lines.size() >= 100000)
+        s.lines.erase(s.lines.begin(), s.lines.begin() + 50000);
     s.lines.push_back(line);
     const HostSettings& host = Host();
     if (!host.transcript.empty()) {

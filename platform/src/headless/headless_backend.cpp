@@ -1,8 +1,16 @@
 #include "../backend.h"
+#include "../window_system.h"
+#include "automation.h"
 #include "platform/headless.h"
+#include "platform/text.h"
+#include "platform/transcript.h"
+#include "platform/window.h"
 
 #include <chrono>
+#include <cstdio>
 #include <deque>
+#include <fstream>
+#include <sstream>
 
 namespace platform {
 
@@ -11,6 +19,11 @@ namespace {
 struct QueuedAnswer {
     std::u16string caption;
     int id;
+};
+
+struct QueuedFile {
+    std::u16string title;
+    std::optional<std::u16string> path;
 };
 
 bool Offers(MessageBoxButtons buttons, int id) {
@@ -24,12 +37,48 @@ bool Offers(MessageBoxButtons buttons, int id) {
     return false;
 }
 
+std::optional<int> AnswerId(const std::string& word) {
+    std::u16string w = FromUtf8(word);
+    const std::pair<const char16_t*, int> names[] = {
+        {u"ok", IdOk}, {u"cancel", IdCancel}, {u"yes", IdYes}, {u"no", IdNo}, {u"retry", IdRetry},
+        {u"abort", IdAbort}, {u"ignore", IdIgnore}};
+    for (auto& [name, id] : names)
+        if (EqualsIgnoreAsciiCase(w, name))
+            return id;
+    return std::nullopt;
+}
+
+std::optional<int64_t> Number(const std::string& word) {
+    if (word.empty() || word.size() > 12)
+        return std::nullopt;
+    size_t i = word[0] == '-' ? 1 : 0;
+    if (i == word.size())
+        return std::nullopt;
+    int64_t v = 0;
+    for (; i < word.size(); ++i) {
+        if (word[i] < '0' || word[i] > '9')
+            return std::nullopt;
+        v = v * 10 + (word[i] - '0');
+    }
+    return word[0] == '-' ? -v : v;
+}
+
 class HeadlessBackend final : public Backend {
 public:
-    explicit HeadlessBackend(const HostSettings&) {
+    explicit HeadlessBackend(const HostSettings& host) {
         m_utcStartMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::system_clock::now().time_since_epoch())
                            .count();
+        if (!host.script.empty()) {
+            std::ifstream in(host.script, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "automation script %s cannot be read\n", host.script.c_str());
+            } else {
+                std::stringstream text;
+                text << in.rdbuf();
+                Load(text.str());
+            }
+        }
     }
 
     uint64_t MonotonicMs() override { return m_ticks; }
@@ -47,7 +96,144 @@ public:
         return DefaultAnswer(buttons);
     }
 
+    void Wait(int64_t) override {
+        if (!Step()) {
+            // The end of the script counts as quit; if the program is still
+            // there afterwards nothing can ever reach it again.
+            if (!m_quitSent) {
+                m_quitSent = true;
+                TranscriptWrite("quit (end of script)");
+                if (Window* main = WindowSystem::Get().MainWindow())
+                    main->Close();
+                else
+                    WindowSystem::Get().PostQuit(0);
+            } else {
+                TranscriptWrite("script ended; the program did not close");
+                WindowSystem::Get().PostQuit(0);
+            }
+        }
+    }
+
+    void Advance(uint64_t ms) {
+        auto& system = WindowSystem::Get();
+        const uint64_t target = m_ticks + ms;
+        while (!system.QuitPosted()) {
+            uint64_t next = system.NextDue();
+            if (next > target)
+                break;
+            if (next > m_ticks)
+                m_ticks = next;
+            system.Pump();
+        }
+        m_ticks = target;
+        system.Pump();
+    }
+
+    void Load(const std::string& text) {
+        std::vector<std::string> errors;
+        m_script = ParseScript(text, errors);
+        m_next = 0;
+        m_quitSent = false;
+        for (auto& e : errors)
+            ScriptError(e);
+    }
+
+    void ScriptError(const std::string& message) {
+        std::fprintf(stderr, "automation: %s\n", message.c_str());
+        TranscriptWrite("script-error " + message);
+    }
+
+    bool Step() {
+        if (m_next >= m_script.size())
+            return false;
+        const ScriptCommand& c = m_script[m_next++];
+        Execute(c);
+        return true;
+    }
+
+    void Execute(const ScriptCommand& c) {
+        const std::string& verb = c.words[0];
+        auto arg = [&](size_t i) -> const std::string& {
+            static const std::string empty;
+            return i < c.words.size() ? c.words[i] : empty;
+        };
+        auto bad = [&](const std::string& why) {
+            ScriptError("line " + std::to_string(c.line) + ": " + verb + ": " + why);
+        };
+        auto& system = WindowSystem::Get();
+        if (verb == "wait") {
+            auto ms = Number(arg(1));
+            if (!ms || *ms < 0)
+                return bad("needs milliseconds");
+            Advance(static_cast<uint64_t>(*ms));
+        } else if (verb == "tap") {
+            auto x = Number(arg(1)), y = Number(arg(2));
+            if (!x || !y)
+                return bad("needs X Y");
+            TranscriptWrite("tap x=" + std::to_string(*x) + " y=" + std::to_string(*y));
+            if (Window* w = system.WindowAt(static_cast<int>(*x), static_cast<int>(*y))) {
+                Rect r = w->GetRect();
+                w->Tap(static_cast<int>(*x) - r.left, static_cast<int>(*y) - r.top);
+            }
+        } else if (verb == "key") {
+            auto vk = Number(arg(1));
+            if (!vk || *vk < 0 || *vk > 255)
+                return bad("needs a virtual-key code 0..255");
+            TranscriptWrite("key vk=" + std::to_string(*vk));
+            if (Window* w = system.TopVisible())
+                w->Key(static_cast<int>(*vk));
+        } else if (verb == "type") {
+            if (c.words.size() < 2)
+                return bad("needs a text");
+            TranscriptWrite("type text=\"" + QuoteForTranscript(FromUtf8(arg(1))) + "\"");
+            if (Window* w = system.TopVisible())
+                for (char16_t ch : FromUtf8(arg(1)))
+                    w->Char(ch);
+        } else if (verb == "click") {
+            auto id = Number(arg(1));
+            if (!id)
+                return bad("needs a control id");
+            TranscriptWrite("click id=" + std::to_string(*id));
+            if (!m_click || !m_click(static_cast<int>(*id)))
+                bad("no dialog has a control " + std::to_string(*id));
+        } else if (verb == "answer") {
+            auto id = AnswerId(arg(2));
+            if (c.words.size() < 3 || !id)
+                return bad("needs CAPTION ok|cancel|yes|no|retry");
+            m_answers.push_back({FromUtf8(arg(1)), *id});
+        } else if (verb == "file") {
+            if (c.words.size() < 3)
+                return bad("needs TITLE PATH or TITLE cancel");
+            std::optional<std::u16string> path;
+            if (arg(2) != "cancel")
+                path = FromUtf8(arg(2));
+            m_files.push_back({FromUtf8(arg(1)), path});
+        } else if (verb == "snapshot") {
+            if (c.words.size() < 2)
+                return bad("needs a file");
+            system.Pump();
+            if (!SnapshotScreenPng(arg(1)))
+                bad("cannot write " + arg(1));
+            else
+                TranscriptWrite("snapshot file=\"" + arg(1) + "\"");
+        } else if (verb == "quit") {
+            m_quitSent = true;
+            TranscriptWrite("quit");
+            if (Window* main = system.MainWindow())
+                main->Close();
+            else
+                system.PostQuit(0);
+        } else {
+            bad("unknown verb");
+        }
+    }
+
     std::deque<QueuedAnswer> m_answers;
+    std::deque<QueuedFile> m_files;
+    std::vector<ScriptCommand> m_script;
+    size_t m_next = 0;
+    bool m_quitSent = false;
+    std::function<bool(int)> m_click;
     uint64_t m_ticks = 0;
     uint64_t m_tickBase = 0;
     int64_t m_utcStartMs = 0;
@@ -78,17 +264,51 @@ void ClearMessageBoxAnswers() {
         h->m_answers.clear();
 }
 
+void QueueFileDialogAnswer(std::u16string title, std::optional<std::u16string> path) {
+    if (auto* h = Headless())
+        h->m_files.push_back({std::move(title), std::move(path)});
+}
+
+std::optional<std::optional<std::u16string>> TakeFileDialogAnswer(std::u16string_view title) {
+    auto* h = Headless();
+    if (!h)
+        return std::nullopt;
+    for (auto it = h->m_files.begin(); it != h->m_files.end(); ++it) {
+        if (it->title == u"*" || it->title == title) {
+            auto path = it->path;
+            h->m_files.erase(it);
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
 void AdvanceClock(uint32_t milliseconds) {
     if (auto* h = Headless())
-        h->m_ticks += milliseconds;
+        h->Advance(milliseconds);
 }
 
 void SetTickCount(uint32_t ticks) {
     if (auto* h = Headless()) {
-        // Keep UTC moving forward only by advances, not by this jump.
+        // UTC moves only with advances, not with this jump.
         h->m_tickBase += static_cast<uint64_t>(ticks) - static_cast<uint32_t>(h->m_ticks);
         h->m_ticks = (h->m_ticks & ~0xFFFFFFFFull) + ticks;
     }
+}
+
+void LoadScript(const std::string& text) {
+    if (auto* h = Headless())
+        h->Load(text);
+}
+
+bool RunScriptStep() {
+    auto* h = Headless();
+    return h && h->Step();
+}
+
+void SetClickHandler(std::function<bool(int id)> handler) {
+    if (auto* h = Headless())
+        h->m_click = std::move(handler);
 }
 
 } // namespace headless

@@ -1,7 +1,11 @@
 #include "../backend.h"
+#include "../window_system.h"
+#include "platform/keys.h"
 #include "platform/text.h"
+#include "platform/transcript.h"
 
 #include <SDL.h>
+#include <cairo.h>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -10,11 +14,58 @@ namespace platform {
 
 namespace {
 
+struct SdlWindowData {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0;
+    int textureHeight = 0;
+};
+
+SdlWindowData* DataOf(Window& w) { return static_cast<SdlWindowData*>(w.m_backendData); }
+
+// SDL key codes to the device's virtual-key codes; 0 for keys it lacks.
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z)
+        return vk::KeyA + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return vk::Key0 + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return vk::F1 + (key - SDLK_F1);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9)
+        return vk::Numpad0 + 1 + (key - SDLK_KP_1);
+    switch (key) {
+    case SDLK_BACKSPACE: return vk::Back;
+    case SDLK_TAB: return vk::Tab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return vk::Return;
+    case SDLK_ESCAPE: return vk::Escape;
+    case SDLK_SPACE: return vk::Space;
+    case SDLK_PAGEUP: return vk::Prior;
+    case SDLK_PAGEDOWN: return vk::Next;
+    case SDLK_END: return vk::End;
+    case SDLK_HOME: return vk::Home;
+    case SDLK_LEFT: return vk::Left;
+    case SDLK_UP: return vk::Up;
+    case SDLK_RIGHT: return vk::Right;
+    case SDLK_DOWN: return vk::Down;
+    case SDLK_DELETE: return vk::Delete;
+    case SDLK_KP_0: return vk::Numpad0;
+    case SDLK_KP_MULTIPLY: return vk::Multiply;
+    case SDLK_KP_PLUS: return vk::Add;
+    case SDLK_KP_MINUS: return vk::Subtract;
+    case SDLK_KP_DIVIDE: return vk::Divide;
+    default: return 0;
+    }
+}
+
 class SdlBackend final : public Backend {
 public:
     explicit SdlBackend(const HostSettings&) {
-        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0)
+        SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0"); // a finger is a tap once, not also a click
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
+        SDL_StartTextInput();
         m_start = std::chrono::steady_clock::now();
     }
     ~SdlBackend() override { SDL_Quit(); }
@@ -27,6 +78,132 @@ public:
         return std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::system_clock::now().time_since_epoch())
             .count();
+    }
+
+    void WindowCreated(Window& w) override {
+        auto* data = new SdlWindowData();
+        Rect r = w.GetRect();
+        Uint32 flags = w.IsVisible() ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+        if (w.Style() != WindowStyle::Normal)
+            flags |= SDL_WINDOW_BORDERLESS;
+        data->window = SDL_CreateWindow(ToUtf8(w.Title()).c_str(), r.left, r.top, r.Width(), r.Height(), flags);
+        if (!data->window) {
+            std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
+        } else {
+            data->renderer = SDL_CreateRenderer(data->window, -1, SDL_RENDERER_SOFTWARE);
+        }
+        w.m_backendData = data;
+    }
+
+    void WindowDestroyed(Window& w) override {
+        auto* data = DataOf(w);
+        if (!data)
+            return;
+        if (data->texture)
+            SDL_DestroyTexture(data->texture);
+        if (data->renderer)
+            SDL_DestroyRenderer(data->renderer);
+        if (data->window)
+            SDL_DestroyWindow(data->window);
+        delete data;
+        w.m_backendData = nullptr;
+    }
+
+    void WindowChanged(Window& w) override {
+        auto* data = DataOf(w);
+        if (!data || !data->window)
+            return;
+        Rect r = w.GetRect();
+        SDL_SetWindowTitle(data->window, ToUtf8(w.Title()).c_str());
+        SDL_SetWindowPosition(data->window, r.left, r.top);
+        SDL_SetWindowSize(data->window, r.Width(), r.Height());
+        if (w.IsVisible()) {
+            SDL_ShowWindow(data->window);
+            SDL_RaiseWindow(data->window);
+        } else {
+            SDL_HideWindow(data->window);
+        }
+    }
+
+    void Present(Window& w) override {
+        auto* data = DataOf(w);
+        if (!data || !data->renderer)
+            return;
+        Canvas& surface = w.Surface();
+        surface.Flush();
+        if (!data->texture || data->textureWidth != surface.Width() || data->textureHeight != surface.Height()) {
+            if (data->texture)
+                SDL_DestroyTexture(data->texture);
+            data->texture = SDL_CreateTexture(data->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                              surface.Width(), surface.Height());
+            data->textureWidth = surface.Width();
+            data->textureHeight = surface.Height();
+        }
+        cairo_surface_t* s = surface.Surface();
+        SDL_UpdateTexture(data->texture, nullptr, cairo_image_surface_get_data(s), cairo_image_surface_get_stride(s));
+        SDL_RenderClear(data->renderer);
+        SDL_RenderCopy(data->renderer, data->texture, nullptr, nullptr);
+        SDL_RenderPresent(data->renderer);
+    }
+
+    Window* Find(Uint32 windowId) {
+        SDL_Window* sdl = SDL_GetWindowFromID(windowId);
+        for (Window* w : WindowSystem::Get().Live())
+            if (DataOf(*w) && DataOf(*w)->window == sdl)
+                return w;
+        return nullptr;
+    }
+
+    void Deliver(const SDL_Event& e) {
+        switch (e.type) {
+        case SDL_QUIT:
+            if (Window* main = WindowSystem::Get().MainWindow())
+                main->Close();
+            break;
+        case SDL_WINDOWEVENT:
+            if (Window* w = Find(e.window.windowID)) {
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                    w->Close();
+                else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+                    Present(*w);
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (Window* w = Find(e.key.windowID))
+                if (int key = VirtualKey(e.key.keysym.sym))
+                    w->Key(key);
+            break;
+        case SDL_TEXTINPUT:
+            if (Window* w = Find(e.text.windowID))
+                for (char16_t c : FromUtf8(e.text.text))
+                    w->Char(c);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
+                if (Window* w = Find(e.button.windowID))
+                    w->Tap(e.button.x, e.button.y);
+            break;
+        case SDL_FINGERUP:
+            if (Window* w = WindowSystem::Get().TopVisible()) {
+                Rect r = w->GetRect();
+                w->Tap(static_cast<int>(e.tfinger.x * r.Width()), static_cast<int>(e.tfinger.y * r.Height()));
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Blocks in SDL until an event or the next timer: no busy waiting.
+    void Wait(int64_t timeoutMs) override {
+        SDL_Event e;
+        int got = timeoutMs < 0 ? SDL_WaitEvent(&e)
+                                : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<int64_t>(timeoutMs, 1 << 30)));
+        if (!got)
+            return;
+        Deliver(e);
+        while (SDL_PollEvent(&e))
+            Deliver(e);
     }
 
     int ShowMessageBox(Window*, std::u16string_view text, std::u16string_view caption,

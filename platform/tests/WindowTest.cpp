@@ -1,0 +1,181 @@
+#include "platform/bitmap.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
+#include "platform/messagebox.h"
+#include "platform/testing/temp_device.h"
+#include "platform/transcript.h"
+#include "platform/window.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+using namespace platform;
+
+namespace {
+
+// Records what reaches the window; paints itself in one colour.
+class Recorder : public WindowHandler {
+public:
+    std::vector<std::string> events;
+    int paints = 0;
+    Color fill = Rgb(255, 0, 0);
+    bool quitOnDestroy = true;
+
+    void OnPaint(Window&, Canvas& canvas) override {
+        ++paints;
+        canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, fill);
+    }
+    void OnKeyDown(Window&, int key) override { events.push_back("key " + std::to_string(key)); }
+    void OnTap(Window&, int x, int y) override {
+        events.push_back("tap " + std::to_string(x) + " " + std::to_string(y));
+    }
+    void OnChar(Window&, char16_t c) override { events.push_back(std::string("char ") + char(c)); }
+    void OnTimer(Window&, int id) override {
+        events.push_back("timer " + std::to_string(id) + " at " + std::to_string(GetTickCount()));
+    }
+    void OnDestroy(Window&) override {
+        events.push_back("destroy");
+        if (quitOnDestroy)
+            PostQuit(3);
+    }
+};
+
+Window* Open(Recorder& r, Rect rect = {0, 0, 480, 272}, std::u16string cls = u"Velvane") {
+    WindowOptions o;
+    o.className = std::move(cls);
+    o.title = u"Velvane";
+    o.rect = rect;
+    return Window::Create(o, r);
+}
+
+} // namespace
+
+TEST(Window, ManyInvalidationsCostOnePaint) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Window* w = Open(r);
+    ASSERT_TRUE(w);
+    PumpMessages();
+    EXPECT_EQ(r.paints, 1); // the first paint after creation
+    w->Invalidate();
+    w->Invalidate();
+    PumpMessages();
+    EXPECT_EQ(r.paints, 2);
+    PumpMessages();
+    EXPECT_EQ(r.paints, 2);
+    EXPECT_EQ(FindWindow(u"Velvane"), w);
+    EXPECT_EQ(FindWindow(u"Velvane", u"Other"), nullptr);
+    EXPECT_EQ(FindWindow(u"Dialog"), nullptr);
+}
+
+TEST(Window, RefusedCreationLeavesNoWindow) {
+    platform::testing::TempDevice device;
+    struct Refuse : WindowHandler {
+        bool OnCreate(Window&) override { return false; }
+    } refuse;
+    WindowOptions o;
+    o.className = u"X";
+    o.rect = {0, 0, 10, 10};
+    EXPECT_EQ(Window::Create(o, refuse), nullptr);
+    EXPECT_TRUE(TopLevelWindows().empty());
+    o.rect = {0, 0, 0, 10};
+    Recorder r;
+    EXPECT_EQ(Window::Create(o, r), nullptr);
+}
+
+TEST(Window, TimersFireInTimeOrderOnTheVirtualClock) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Window* w = Open(r);
+    uint32_t t0 = GetTickCount();
+    w->SetTimer(1, 300);
+    w->SetTimer(2, 500);
+    int fired = 0;
+    w->SetTimer(3, 250, [&] {
+        if (++fired == 2)
+            w->KillTimer(3); // a timer may kill itself
+    });
+    headless::AdvanceClock(1000);
+    auto at = [&](int id, int ms) { return "timer " + std::to_string(id) + " at " + std::to_string(t0 + ms); };
+    std::vector<std::string> expected = {at(1, 300), at(2, 500), at(1, 600), at(1, 900), at(2, 1000)};
+    EXPECT_EQ(r.events, expected);
+    EXPECT_EQ(fired, 2);
+    w->KillTimer(1);
+    w->SetTimer(2, 100); // a new period replaces the old
+    r.events.clear();
+    headless::AdvanceClock(250);
+    EXPECT_EQ(r.events.size(), 2u);
+}
+
+TEST(Automation, ScriptsParseQuotesAndComments) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Window* w = Open(r, {0, 0, 480, 272});
+    Recorder dialog;
+    dialog.quitOnDestroy = false;
+    dialog.fill = Rgb(0, 0, 255);
+    ASSERT_TRUE(Open(dialog, {100, 50, 200, 150}, u"Dialog"));
+    std::string shot = (device.Root() / "shot.png").string();
+    headless::LoadScript("# a comment\n"
+                         "tap 10 20\r\n"
+                         "tap 110 60\n"
+                         "key 13\n"
+                         "type \"a b\"\n"
+                         "answer \"Beenden?\" yes\n"
+                         "bogus 1\n"
+                         "wait 100\n"
+                         "snapshot \"" + shot + "\"\n"
+                         "quit\n");
+    EXPECT_EQ(RunMessageLoop(), 3);
+    EXPECT_FALSE(w->IsAlive());
+    std::vector<std::string> expected = {"tap 10 20", "destroy"};
+    EXPECT_EQ(r.events, expected);
+    // The dialog is topmost: it has the focus for keys and text.
+    std::vector<std::string> dialogExpected = {"tap 10 10", "key 13", "char a", "char  ", "char b"};
+    EXPECT_EQ(dialog.events, dialogExpected);
+    EXPECT_EQ(MessageBox(nullptr, u"?", u"Beenden?", MessageBoxButtons::YesNo, MessageBoxIcon::Question), IdYes);
+
+    auto lines = TranscriptLines();
+    auto has = [&](const std::string& prefix) {
+        for (auto& l : lines)
+            if (l.rfind(prefix, 0) == 0)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(has("tap x=10 y=20"));
+    EXPECT_TRUE(has("key vk=13"));
+    EXPECT_TRUE(has("type text=\"a b\""));
+    EXPECT_TRUE(has("script-error line 7: bogus: unknown verb"));
+    EXPECT_TRUE(has("quit"));
+
+    // The snapshot composes the windows back to front.
+    std::ifstream in(shot, std::ios::binary);
+    std::string png((std::istreambuf_iterator<char>(in)), {});
+    auto bitmap = Bitmap::Decode({reinterpret_cast<const uint8_t*>(png.data()), png.size()});
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Width(), 480);
+    EXPECT_EQ(bitmap->GetPixel(5, 5), Rgb(255, 0, 0));
+    EXPECT_EQ(bitmap->GetPixel(150, 100), Rgb(0, 0, 255));
+    EXPECT_EQ(bitmap->GetPixel(199, 149), Rgb(0, 0, 255));
+    EXPECT_EQ(bitmap->GetPixel(200, 150), Rgb(255, 0, 0));
+}
+
+TEST(Automation, TheEndOfTheScriptClosesTheMainWindow) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Window* w = Open(r);
+    headless::LoadScript("wait 10\n");
+    EXPECT_EQ(RunMessageLoop(), 3);
+    EXPECT_FALSE(w->IsAlive());
+
+    // A program that refuses to close is stopped rather than left hanging.
+    struct Stubborn : Recorder {
+        void OnClose(Window&) override { events.push_back("close refused"); }
+    } stubborn;
+    Window* s = Open(stubborn);
+    headless::LoadScript("");
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_TRUE(s->IsAlive());
+    EXPECT_EQ(stubborn.events, std::vector<std::string>{"close refused"});
+}
