@@ -1,5 +1,6 @@
 #include "../backend.h"
 #include "../window_system.h"
+#include "../dialog/message_box_dialog.h"
 #include "platform/keys.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
@@ -206,47 +207,9 @@ public:
             Deliver(e);
     }
 
-    int ShowMessageBox(Window*, std::u16string_view text, std::u16string_view caption,
+    int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                        MessageBoxButtons buttons, MessageBoxIcon icon) override {
-        struct Choice {
-            int id;
-            const char* label;
-        };
-        std::vector<Choice> choices;
-        switch (buttons) {
-        case MessageBoxButtons::Ok: choices = {{IdOk, "OK"}}; break;
-        case MessageBoxButtons::OkCancel: choices = {{IdOk, "OK"}, {IdCancel, "Abbrechen"}}; break;
-        case MessageBoxButtons::YesNo: choices = {{IdYes, "Ja"}, {IdNo, "Nein"}}; break;
-        case MessageBoxButtons::YesNoCancel:
-            choices = {{IdYes, "Ja"}, {IdNo, "Nein"}, {IdCancel, "Abbrechen"}};
-            break;
-        case MessageBoxButtons::RetryCancel:
-            choices = {{IdRetry, "Wiederholen"}, {IdCancel, "Abbrechen"}};
-            break;
-        }
-        std::vector<SDL_MessageBoxButtonData> data;
-        for (size_t i = 0; i < choices.size(); ++i) {
-            Uint32 flags = 0;
-            if (i == 0)
-                flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-            if (choices[i].id == DefaultAnswer(buttons))
-                flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-            data.push_back({flags, choices[i].id, choices[i].label});
-        }
-        std::string title = ToUtf8(caption);
-        std::string message = ToUtf8(text);
-        SDL_MessageBoxData box{};
-        box.flags = icon == MessageBoxIcon::Error         ? SDL_MESSAGEBOX_ERROR
-                    : icon == MessageBoxIcon::Exclamation ? SDL_MESSAGEBOX_WARNING
-                                                          : SDL_MESSAGEBOX_INFORMATION;
-        box.title = title.c_str();
-        box.message = message.c_str();
-        box.numbuttons = static_cast<int>(data.size());
-        box.buttons = data.data();
-        int answer = DefaultAnswer(buttons);
-        if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0)
-            answer = DefaultAnswer(buttons);
-        return answer;
+        return ShowMessageBoxDialog(owner, text, caption, buttons, icon);
     }
 
 private:
