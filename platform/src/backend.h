@@ -26,6 +26,11 @@ public:
     virtual void WindowChanged(Window&) {} // moved, resized, shown, titled, raised
     // The window's surface holds a new frame.
     virtual void Present(Window&) {}
+    // Windows of other processes (X11 only); zero when not found.
+    virtual uint64_t FindForeignWindow(std::u16string_view /*className*/, std::u16string_view /*title*/) {
+        return 0;
+    }
+    virtual bool ActivateForeignWindow(uint64_t /*id*/) { return false; }
     // Waits for input for at most timeoutMs (-1: no limit) and delivers it.
     // Headless: runs one automation step instead.
     virtual void Wait(int64_t timeoutMs) = 0;

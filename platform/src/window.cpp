@@ -2,6 +2,7 @@
 #include "backend.h"
 #include "platform/error.h"
 #include "platform/text.h"
+#include "platform/transcript.h"
 #include "window_system.h"
 
 #include <algorithm>
@@ -121,6 +122,65 @@ bool WaitAndPump() {
         return false;
     CurrentBackend().Wait(system.MillisecondsToNextTimer());
     return system.Pump();
+}
+
+namespace {
+std::vector<std::u16string>& Classes() {
+    static std::vector<std::u16string> classes = {u"Dialog"};
+    return classes;
+}
+// Our own windows are handed out as their address; a foreign one has the
+// top bit set so that the two never meet.
+constexpr uint64_t ForeignBit = 1ull << 63;
+} // namespace
+
+bool RegisterDialogClass(std::u16string_view className, int /*iconResourceId*/) {
+    if (className.empty()) {
+        SetLastError(ErrorCode::InvalidParameter, "a window class needs a name");
+        return false;
+    }
+    if (IsClassRegistered(className)) {
+        SetLastError(ErrorCode::AlreadyExists, "class \"" + ToUtf8(className) + "\" exists");
+        return false;
+    }
+    Classes().emplace_back(className);
+    return true;
+}
+
+bool IsClassRegistered(std::u16string_view className) {
+    for (auto& c : Classes())
+        if (c == className)
+            return true;
+    return false;
+}
+
+WindowHandle FindTopLevelWindow(std::u16string_view className, std::u16string_view title) {
+    if (Window* own = FindWindow(className, title))
+        return {reinterpret_cast<uintptr_t>(own)};
+    uint64_t foreign = CurrentBackend().FindForeignWindow(className, title);
+    return {foreign ? (foreign | ForeignBit) : 0};
+}
+
+bool SetForegroundWindow(WindowHandle handle) {
+    uint64_t value = handle.value & ~1ull;
+    if (value & ForeignBit) {
+        bool ok = CurrentBackend().ActivateForeignWindow(value & ~ForeignBit);
+        TranscriptWrite(std::string("foreground foreign=") + (ok ? "yes" : "no"));
+        return ok;
+    }
+    for (Window* w : WindowSystem::Get().Live()) {
+        if (reinterpret_cast<uintptr_t>(w) == value) {
+            w->BringToFront();
+            if (handle.value & 1) // with the windows it owns
+                for (Window* owned : WindowSystem::Get().Live())
+                    if (owned->Owner() == w)
+                        owned->BringToFront();
+            TranscriptWrite("foreground title=\"" + QuoteForTranscript(w->Title()) + "\"");
+            return true;
+        }
+    }
+    SetLastError(ErrorCode::InvalidHandle, "no such window");
+    return false;
 }
 
 bool SnapshotScreenPng(const std::filesystem::path& hostPath) {

@@ -132,6 +132,23 @@ bool PumpMessages();
 // then handles it; false once quit was posted.
 bool WaitAndPump();
 
+// Window classes. "Dialog" always exists; a program registers its own as a
+// copy of it (with its icon) so that others can find its windows by class.
+bool RegisterDialogClass(std::u16string_view className, int iconResourceId);
+bool IsClassRegistered(std::u16string_view className);
+
+// A top-level window of any program: one of ours, or under X11 another
+// process's. Zero is none.
+struct WindowHandle {
+    uint64_t value = 0;
+    explicit operator bool() const { return value != 0; }
+};
+// Finds a top-level window by class (and title when given), ours first.
+WindowHandle FindTopLevelWindow(std::u16string_view className, std::u16string_view title = {});
+// Brings it to the front and gives it the input. As on the device, the
+// lowest bit of the handle may be set to bring its owned windows along.
+bool SetForegroundWindow(WindowHandle handle);
+
 // The whole screen: every visible top-level window composed back to front.
 bool SnapshotScreenPng(const std::filesystem::path& hostPath);
 

@@ -132,6 +132,11 @@ bool Dialog::Build(Window* owner, bool modal) {
             break;
         }
     }
+    if (!IsClassRegistered(m_template.className)) {
+        SetLastError(ErrorCode::InvalidParameter, "window class \"" + ToUtf8(m_template.className) +
+                                                      "\" is not registered");
+        return false;
+    }
     WindowOptions options;
     options.className = m_template.className;
     options.title = m_template.caption;

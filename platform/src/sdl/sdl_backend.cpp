@@ -1,6 +1,7 @@
 #include "../backend.h"
 #include "../window_system.h"
 #include "../dialog/message_box_dialog.h"
+#include "../x11/x11_windows.h"
 #include "platform/keys.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
@@ -92,6 +93,8 @@ public:
             std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         } else {
             data->renderer = SDL_CreateRenderer(data->window, -1, SDL_RENDERER_SOFTWARE);
+            if (x11::Available())
+                x11::SetWindowClass(data->window, w.ClassName());
         }
         w.m_backendData = data;
     }
@@ -146,6 +149,11 @@ public:
         SDL_RenderCopy(data->renderer, data->texture, nullptr, nullptr);
         SDL_RenderPresent(data->renderer);
     }
+
+    uint64_t FindForeignWindow(std::u16string_view className, std::u16string_view title) override {
+        return x11::Available() ? x11::FindWindow(className, title) : 0;
+    }
+    bool ActivateForeignWindow(uint64_t id) override { return x11::Available() && x11::Activate(id); }
 
     Window* Find(Uint32 windowId) {
         SDL_Window* sdl = SDL_GetWindowFromID(windowId);

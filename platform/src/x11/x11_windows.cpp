@@ -1,0 +1,130 @@
+#include "x11_windows.h"
+#include "platform/text.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cstring>
+#include <string>
+
+namespace platform::x11 {
+
+namespace {
+
+// One connection of our own for searching; SDL keeps its own for drawing.
+Display* Connection() {
+    static Display* display = XOpenDisplay(nullptr);
+    return display;
+}
+
+std::string WindowTitle(Display* d, ::Window w) {
+    Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
+    Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
+        data) {
+        title.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+        return title;
+    }
+    char* name = nullptr;
+    if (XFetchName(d, w, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
+
+} // namespace
+
+bool Available() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "x11") == 0 && Connection();
+}
+
+void SetWindowClass(SDL_Window* window, std::u16string_view className) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    std::string name = ToUtf8(className);
+    XClassHint hint;
+    hint.res_name = name.data();
+    hint.res_class = name.data();
+    XSetClassHint(info.info.x11.display, info.info.x11.window, &hint);
+    XFlush(info.info.x11.display);
+}
+
+uint64_t FindWindow(std::u16string_view className, std::u16string_view title) {
+    Display* d = Connection();
+    if (!d)
+        return 0;
+    const std::string wantedClass = ToUtf8(className);
+    const std::string wantedTitle = ToUtf8(title);
+    ::Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    uint64_t found = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
+        return 0;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        // With a window manager the client window sits one level down.
+        ::Window candidates[2] = {children[i], 0};
+        ::Window r2, p2, *inner = nullptr;
+        unsigned int innerCount = 0;
+        if (XQueryTree(d, children[i], &r2, &p2, &inner, &innerCount) && innerCount == 1)
+            candidates[1] = inner[0];
+        if (inner)
+            XFree(inner);
+        for (::Window w : candidates) {
+            if (!w)
+                continue;
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(d, w, &attributes) || attributes.map_state != IsViewable)
+                continue;
+            XClassHint hint{};
+            if (!XGetClassHint(d, w, &hint))
+                continue;
+            bool match = hint.res_class && wantedClass == hint.res_class;
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+            if (match && (wantedTitle.empty() || WindowTitle(d, w) == wantedTitle)) {
+                found = w;
+                break;
+            }
+        }
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+bool Activate(uint64_t id) {
+    Display* d = Connection();
+    if (!d || !id)
+        return false;
+    ::Window w = static_cast<::Window>(id);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, w, &attributes))
+        return false;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 2; // a request from a pager-like tool: honoured at once
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XRaiseWindow(d, w);
+    if (attributes.map_state == IsViewable)
+        XSetInputFocus(d, w, RevertToParent, CurrentTime);
+    XSync(d, False);
+    return true;
+}
+
+} // namespace platform::x11
