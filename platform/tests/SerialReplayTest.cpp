@@ -1,0 +1,129 @@
+#include "platform/error.h"
+#include "platform/headless.h"
+#include "platform/serial.h"
+#include "platform/testing/temp_device.h"
+#include "platform/transcript.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace platform;
+
+namespace {
+
+TEST(SerialPortMap, Sources) {
+    auto tty = FindPortSource("COM2=tty:/dev/ttyS0; COM1 = tty:/dev/ttyUSB0", 1);
+    ASSERT_TRUE(tty);
+    EXPECT_EQ(tty->kind, PortSource::Kind::Tty);
+    EXPECT_EQ(tty->path, "/dev/ttyUSB0");
+
+    auto gpsd = ParsePortSource("gpsd:");
+    ASSERT_TRUE(gpsd);
+    EXPECT_EQ(gpsd->host, "localhost");
+    EXPECT_EQ(gpsd->service, "2947");
+    gpsd = ParsePortSource("gpsd:gps.local:3000");
+    ASSERT_TRUE(gpsd);
+    EXPECT_EQ(gpsd->host, "gps.local");
+    EXPECT_EQ(gpsd->service, "3000");
+    gpsd = ParsePortSource("gpsd:[::1]:3001");
+    ASSERT_TRUE(gpsd);
+    EXPECT_EQ(gpsd->host, "::1");
+    EXPECT_EQ(gpsd->service, "3001");
+
+    auto replay = ParsePortSource("replay:logs/a,b.nmea,speed=2.5,loop");
+    ASSERT_TRUE(replay);
+    EXPECT_EQ(replay->path, "logs/a,b.nmea") << "options come off the end only";
+    EXPECT_DOUBLE_EQ(replay->speed, 2.5);
+    EXPECT_TRUE(replay->loop);
+
+    for (const char* bad : {"serial:/dev/x", "tty:", "replay:", "replay:x,speed=0", "replay:x,speed=fast",
+                            "gpsd:host:99999", "gpsd:host:"}) {
+        EXPECT_FALSE(ParsePortSource(bad)) << bad;
+        EXPECT_EQ(LastError().code, ErrorCode::InvalidParameter) << bad;
+        EXPECT_FALSE(LastError().message.empty()) << bad;
+    }
+    EXPECT_FALSE(FindPortSource("COM1=tty:/dev/x", 3));
+    EXPECT_EQ(LastError().code, ErrorCode::FileNotFound);
+    EXPECT_FALSE(FindPortSource("nonsense;COM3=tty:/dev/x", 3)) << "a broken map is reported, not skipped";
+}
+
+class Replay : public ::testing::Test {
+protected:
+    platform::testing::TempDevice device;
+
+    std::string Write(const std::string& text) {
+        auto path = device.Root() / "log.nmea";
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+    static std::string ReadAll(SerialPort& port) {
+        std::string out;
+        char buffer[7]; // small on purpose: reads must be resumable mid-line
+        uint32_t got = 0;
+        do {
+            EXPECT_TRUE(port.Read(buffer, sizeof buffer, got));
+            out.append(buffer, got);
+        } while (got == sizeof buffer);
+        return out;
+    }
+    std::unique_ptr<SerialPort> Open(const std::string& options) {
+        auto source = ParsePortSource("replay:" + Write(Log) + options);
+        EXPECT_TRUE(source);
+        return SerialPort::Open(*source, "COM1:");
+    }
+
+    // Three epochs; LF-only line ends and a blank line, as logs are often saved.
+    const std::string Log = "$GPGGA,120000,x\n$GPGSV,1\n\n$GPRMC,120000,A\n"
+                            "$GPRMC,120001,A\r\n$GPGSA,2\n"
+                            "$GPGGA,120002,x\n";
+};
+
+TEST_F(Replay, ReleasesOneEpochPerSecond) {
+    auto port = Open("");
+    ASSERT_TRUE(port) << LastError().message;
+    EXPECT_EQ(ReadAll(*port), "$GPGGA,120000,x\r\n$GPGSV,1\r\n$GPRMC,120000,A\r\n");
+    EXPECT_EQ(ReadAll(*port), "");
+    headless::AdvanceClock(999);
+    EXPECT_EQ(ReadAll(*port), "");
+    headless::AdvanceClock(1);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120001,A\r\n$GPGSA,2\r\n");
+    headless::AdvanceClock(5000);
+    EXPECT_EQ(ReadAll(*port), "$GPGGA,120002,x\r\n");
+    headless::AdvanceClock(5000);
+    EXPECT_EQ(ReadAll(*port), "") << "without loop the replay ends";
+
+    uint32_t written = 0;
+    TranscriptClear();
+    EXPECT_TRUE(port->Write("$PRWIILOG,GGA,A,T,1,0\r\n", 23, written));
+    EXPECT_TRUE(port->Write("x", 1, written));
+    EXPECT_EQ(written, 1u);
+    ASSERT_EQ(TranscriptLines().size(), 1u) << "a dropped write is noted once";
+    EXPECT_NE(TranscriptLines()[0].find("write-dropped"), std::string::npos);
+}
+
+TEST_F(Replay, SpeedFactorAndLoop) {
+    auto port = Open(",speed=4,loop");
+    ASSERT_TRUE(port);
+    EXPECT_EQ(ReadAll(*port).size(), 44u);
+    headless::AdvanceClock(250);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120001,A\r\n$GPGSA,2\r\n");
+    headless::AdvanceClock(500);
+    EXPECT_EQ(ReadAll(*port), "$GPGGA,120002,x\r\n$GPGGA,120000,x\r\n$GPGSV,1\r\n$GPRMC,120000,A\r\n");
+    // After a long pause the backlog is at most one round, ending where the clock is.
+    headless::AdvanceClock(3600 * 1000);
+    const std::string backlog = ReadAll(*port);
+    EXPECT_LE(backlog.size(), 44u + 27u + 17u);
+    EXPECT_EQ(backlog.substr(backlog.size() - 17), "$GPRMC,120000,A\r\n");
+}
+
+TEST_F(Replay, MissingOrEmptyFile) {
+    auto source = ParsePortSource("replay:" + (device.Root() / "none.nmea").string());
+    EXPECT_FALSE(SerialPort::Open(*source, "COM1:"));
+    EXPECT_EQ(LastError().code, ErrorCode::FileNotFound);
+    source = ParsePortSource("replay:" + Write("\n\n"));
+    EXPECT_FALSE(SerialPort::Open(*source, "COM1:"));
+    EXPECT_NE(LastError().message.find("no lines"), std::string::npos);
+}
+
+} // namespace

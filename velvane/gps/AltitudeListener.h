@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdint>
+
+namespace velvane {
+
+class AltitudeListener {
+public:
+    virtual ~AltitudeListener() = default;
+    // Tenths of a metre; negative below sea level.
+    virtual void OnAltitude(int32_t altitude) = 0;
+};
+
+} // namespace velvane

@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdint>
+
+namespace velvane {
+
+class SpeedListener {
+public:
+    virtual ~SpeedListener() = default;
+    // Tenths of km/h, never negative.
+    virtual void OnSpeed(int32_t speed) = 0;
+};
+
+} // namespace velvane

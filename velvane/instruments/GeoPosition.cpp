@@ -1,0 +1,168 @@
+#include "instruments/GeoPosition.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace velvane {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::optional<int32_t> Digits(std::string_view text, size_t from, size_t count) {
+    if (from + count > text.size())
+        return std::nullopt;
+    int32_t value = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        if (!IsDigit(text[i]))
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+std::optional<int32_t> Digits16(std::u16string_view text, size_t from, size_t count) {
+    int32_t value = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        if (text[i] < u'0' || text[i] > u'9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - u'0');
+    }
+    return value;
+}
+
+// Text form of one coordinate: degrees, minutes, ten-thousandths.
+std::u16string Coordinate(char16_t hemisphere, int32_t value) {
+    const uint32_t v = static_cast<uint32_t>(std::abs(static_cast<int64_t>(value)));
+    char text[48];
+    std::snprintf(text, sizeof text, " %02u\xB0 %u.%04u'", v / 600000u, (v % 600000u) / 10000u, v % 10000u);
+    std::u16string out(1, hemisphere);
+    for (const char* p = text; *p; ++p)
+        out += static_cast<char16_t>(static_cast<unsigned char>(*p));
+    return out;
+}
+
+// Coordinates far outside the globe (nonsense input) must not overflow.
+int32_t Clamp32(int64_t v) {
+    if (v > INT32_MAX)
+        return INT32_MAX;
+    if (v < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+} // namespace
+
+// "4807.038" is 48° 07.038'.
+std::optional<int32_t> ParseNmeaCoordinate(std::string_view field, int degreeDigits) {
+    if (field.empty() || degreeDigits < 1)
+        return std::nullopt;
+    const size_t degreeCount = static_cast<size_t>(degreeDigits);
+    auto degrees = Digits(field, 0, degreeCount);
+    auto minutes = Digits(field, degreeCount, 2);
+    if (!degrees || !minutes)
+        return std::nullopt;
+    size_t i = degreeCount + 2;
+    int32_t decimals = 0;
+    if (i < field.size()) {
+        if (field[i] != '.')
+            return std::nullopt;
+        ++i;
+        int place = 1000;
+        for (; i < field.size(); ++i, place /= 10) {
+            if (!IsDigit(field[i]))
+                return std::nullopt;
+            decimals += (field[i] - '0') * place;
+        }
+    }
+    return (*degrees * 60 + *minutes) * GeoPosition::UnitsPerMinute + decimals;
+}
+
+bool GeoPosition::SetFromNmea(std::string_view latitude, std::string_view northSouth,
+                              std::string_view longitude, std::string_view eastWest) {
+    auto lat = ParseNmeaCoordinate(latitude, 2);
+    auto lon = ParseNmeaCoordinate(longitude, 3);
+    *this = GeoPosition();
+    m_latitude = lat ? *lat : Missing;
+    m_longitude = lon ? *lon : Missing;
+    if (!lat || !lon)
+        return false;
+    if (!northSouth.empty() && northSouth[0] == 'S')
+        m_latitude = -m_latitude;
+    if (!eastWest.empty() && eastWest[0] == 'W')
+        m_longitude = -m_longitude;
+    m_valid = true;
+    return true;
+}
+
+bool GeoPosition::ParseLatitudeText(std::u16string_view text) {
+    if (text.size() != 13)
+        return false;
+    auto degrees = Digits16(text, 2, 2), minutes = Digits16(text, 6, 2), decimals = Digits16(text, 9, 4);
+    if (!degrees || !minutes || !decimals)
+        return false;
+    const int32_t value = *degrees * UnitsPerDegree + *minutes * UnitsPerMinute + *decimals;
+    m_latitude = text[0] == u'S' ? -value : value;
+    m_valid = true;
+    return true;
+}
+
+bool GeoPosition::ParseLongitudeText(std::u16string_view text) {
+    if (text.size() != 14)
+        return false;
+    auto degrees = Digits16(text, 2, 3), minutes = Digits16(text, 7, 2), decimals = Digits16(text, 10, 4);
+    if (!degrees || !minutes || !decimals)
+        return false;
+    const int32_t value = *degrees * UnitsPerDegree + *minutes * UnitsPerMinute + *decimals;
+    m_longitude = text[0] == u'W' ? -value : value;
+    m_valid = true;
+    return true;
+}
+
+std::u16string GeoPosition::Text() const {
+    return Coordinate(m_latitude < 0 ? u'S' : u'N', m_latitude) + u" / " +
+           Coordinate(m_longitude < 0 ? u'W' : u'E', m_longitude);
+}
+
+size_t GeoPosition::Format(char16_t* buffer, size_t capacity) const {
+    const std::u16string text = Text();
+    const size_t count = text.size() < capacity ? text.size() : capacity;
+    text.copy(buffer, count);
+    return count;
+}
+
+int32_t GeoPosition::Northing() const {
+    const int64_t lat = m_latitude;
+    return Clamp32((lat / 600) * 11132 + ((lat % 600) * 11132) / 600);
+}
+
+int32_t GeoPosition::Easting() const {
+    if (m_scaleLatitude != m_latitude) {
+        // π / (180 · 600000) in single precision; 11132 / 600 cm per unit at the equator.
+        const float radians = static_cast<float>(m_latitude) * 2.9088822e-8f;
+        m_scale = static_cast<float>(std::cos(static_cast<double>(radians)) * 18.553333333333335);
+        m_scaleLatitude = m_latitude;
+    }
+    return Clamp32(static_cast<int64_t>(static_cast<float>(m_longitude) * m_scale));
+}
+
+uint32_t GeoPosition::DistanceTo(const GeoPosition& other) const {
+    // 64-bit differences: eastings on opposite sides of the globe overflow 32 bits.
+    const int64_t dx = static_cast<int64_t>(Easting()) - other.Easting();
+    const int64_t dy = static_cast<int64_t>(Northing()) - other.Northing();
+    uint64_t a = static_cast<uint64_t>(dy < 0 ? -dy : dy);
+    uint64_t b = static_cast<uint64_t>(dx < 0 ? -dx : dx);
+    unsigned k = 0;
+    while (a > 16384 || b > 16384) {
+        a >>= 1;
+        b >>= 1;
+        ++k;
+    }
+    if (k >= 32)
+        return 0;
+    const uint64_t d = static_cast<uint64_t>(std::sqrt(static_cast<double>(a * a + b * b))) << k;
+    return d > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(d);
+}
+
+} // namespace velvane
