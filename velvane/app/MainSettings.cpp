@@ -1,0 +1,79 @@
+#include "app/MainSettings.h"
+#include "ini/IniPath.h"
+#include "ini/IniText.h"
+#include "ini/IniWriter.h"
+#include "platform/file.h"
+
+namespace velvane {
+
+namespace {
+
+constexpr const char16_t* FileName = u"Velvane.ini";
+constexpr const char16_t* SectionName = u"Settings";
+
+// Stored paths are relative to the program folder, so the program and its
+// settings can move together.
+bool WritePath(platform::File& file, std::u16string_view key, const std::u16string& path) {
+    if (path.empty())
+        return true;
+    return WriteAttribute(file, key, PathRelativeToProgram(path));
+}
+
+} // namespace
+
+int MainSettings::OnSection(std::u16string_view name) {
+    if (KeywordMatch(SectionName, name) == 0)
+        return IniParser::FirstSectionId();
+    return 0;
+}
+
+int MainSettings::FirstSectionId() { return IniParser::FirstSectionId() + 1; }
+
+bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value) {
+    if (sectionId != IniParser::FirstSectionId())
+        return false;
+    if (KeywordMatch(u"GPSIni", key) == 0)
+        m_gpsIni = ProgramPath(value);
+    else if (KeywordMatch(u"Configuration", key) == 0)
+        m_configuration = ProgramPath(value);
+    else if (KeywordMatch(u"MenuIni", key) == 0)
+        m_menuIni = ProgramPath(value);
+    else if (KeywordMatch(u"SaveOnExit", key) == 0)
+        m_saveOnExit = IniBool(value);
+    else if (KeywordMatch(u"SpeedProtocol", key) == 0)
+        m_speedProtocol = KeywordMatch(u"RMC", value) == 0 ? SpeedFromRmc : SpeedFromVtg;
+    else
+        return false;
+    return true;
+}
+
+bool MainSettings::Save(std::u16string_view path) const {
+    auto file = platform::AtomicFile::Create(path);
+    if (!file)
+        return false;
+    platform::File& out = file->Stream();
+    const bool written = WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
+                         WritePath(out, u"GPSIni", m_gpsIni) &&
+                         WritePath(out, u"Configuration", m_configuration) &&
+                         WritePath(out, u"MenuIni", m_menuIni) &&
+                         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
+                         WriteAttribute(out, u"SpeedProtocol",
+                                        m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
+    return written && file->Commit();
+}
+
+bool LoadMainSettings(MainSettings& settings) {
+    const std::u16string path = ProgramPath(FileName);
+    if (path.empty())
+        return false;
+    return settings.Load(path);
+}
+
+bool SaveMainSettings(const MainSettings& settings) {
+    const std::u16string path = ProgramPath(FileName);
+    if (path.empty())
+        return false;
+    return settings.Save(path);
+}
+
+} // namespace velvane

@@ -1,0 +1,56 @@
+#pragma once
+// The main settings, "Velvane.ini" beside the program: which GPS settings,
+// configuration and menu style files to use, whether to save on exit, and
+// which sentence supplies the speed.
+#include "ini/IniParser.h"
+
+#include <string>
+#include <string_view>
+
+namespace velvane {
+
+class MainSettings : public IniParser {
+public:
+    static constexpr int SpeedFromVtg = 0;
+    static constexpr int SpeedFromRmc = 1;
+    static constexpr int PositionFromGga = 2;
+
+    // Paths are empty when absent; setting an empty one makes it absent.
+    const std::u16string& Configuration() const { return m_configuration; }
+    const std::u16string& GpsIni() const { return m_gpsIni; }
+    const std::u16string& MenuIni() const { return m_menuIni; }
+    void SetConfiguration(std::u16string_view path) { m_configuration = path; }
+    void SetGpsIni(std::u16string_view path) { m_gpsIni = path; }
+    void SetMenuIni(std::u16string_view path) { m_menuIni = path; }
+
+    // Changing it writes nothing; the file follows at the next save.
+    bool SaveOnExit() const { return m_saveOnExit; }
+    void SetSaveOnExit(bool on) { m_saveOnExit = on; }
+
+    int SpeedProtocol() const { return m_speedProtocol; }
+    void SetSpeedProtocol(int protocol) { m_speedProtocol = protocol; }
+    int PositionProtocol() const { return m_positionProtocol; }
+
+    // The whole file, written so that a failure leaves the old one in place.
+    // False when any part of it could not be written.
+    bool Save(std::u16string_view path) const;
+
+    bool OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value) override;
+    int OnSection(std::u16string_view name) override;
+    int FirstSectionId() override;
+
+private:
+    std::u16string m_configuration;
+    std::u16string m_gpsIni;
+    std::u16string m_menuIni;
+    bool m_saveOnExit = true;
+    int m_speedProtocol = SpeedFromVtg;
+    int m_positionProtocol = PositionFromGga;
+};
+
+// "Velvane.ini" in the program's folder; a missing file is reported by the
+// parser and leaves the defaults. False when it could not be read.
+bool LoadMainSettings(MainSettings& settings);
+bool SaveMainSettings(const MainSettings& settings);
+
+} // namespace velvane
