@@ -19,13 +19,24 @@ std::unique_ptr<StartView> Screen::NewStartView() {
     return std::make_unique<StartView>(*this, m_width, m_height);
 }
 
+namespace {
+// Calls fn for each item of a list that may change under it: a snapshot is
+// walked, and an item removed meanwhile (and perhaps deleted) is skipped.
+template <class Fn>
+bool ForEachStill(const std::vector<Drawable*>& list, Fn fn) {
+    const std::vector<Drawable*> snapshot = list;
+    for (Drawable* d : snapshot)
+        if (std::find(list.begin(), list.end(), d) != list.end() && fn(d))
+            return true;
+    return false;
+}
+} // namespace
+
 void Screen::Draw(platform::Canvas& canvas, int originX, int originY) {
     if (m_view)
         m_view->Draw(canvas, originX, originY);
-    for (Drawable* overlay : m_overlays)
-        overlay->Draw(canvas, originX, originY);
-    for (Drawable* log : m_logs)
-        log->Draw(canvas, originX, originY);
+    ForEachStill(m_overlays, [&](Drawable* d) { d->Draw(canvas, originX, originY); return false; });
+    ForEachStill(m_logs, [&](Drawable* d) { d->Draw(canvas, originX, originY); return false; });
     if (m_top)
         m_top->Draw(canvas, originX, originY);
     m_redrawPending = false;
@@ -44,16 +55,14 @@ void Screen::Resize(int width, int height) {
 }
 
 bool Screen::OnKey(int keyCode) {
-    for (Drawable* overlay : m_overlays)
-        if (overlay->OnKey(keyCode))
-            return true;
+    if (ForEachStill(m_overlays, [&](Drawable* d) { return d->OnKey(keyCode); }))
+        return true;
     return m_view && m_view->OnKey(keyCode);
 }
 
 bool Screen::OnTap(int x, int y) {
-    for (Drawable* overlay : m_overlays)
-        if (overlay->OnTap(x, y))
-            return true;
+    if (ForEachStill(m_overlays, [&](Drawable* d) { return d->OnTap(x, y); }))
+        return true;
     return m_view && m_view->OnTap(x, y);
 }
 

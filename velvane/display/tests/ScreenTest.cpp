@@ -301,3 +301,29 @@ TEST(ScreenForget, ADeletedObjectIsNeverDrawnOrAskedAgain) {
 }
 
 } // namespace
+
+TEST(ScreenInput, AnOverlayMayRemoveAndDeleteAnotherWhileTheInputGoesRound) {
+    platform::testing::TempDevice device;
+    CountingScreen screen(nullptr, 240, 320);
+    std::vector<std::string> journal;
+    auto victim = std::make_unique<Probe>("victim", journal);
+    // Takes the other overlay off the screen and deletes it, as a splash or
+    // a switched-off instance does, then lets the input go on.
+    struct Remover : Probe {
+        using Probe::Probe;
+        Screen* screen = nullptr;
+        std::unique_ptr<Probe>* victim = nullptr;
+        bool OnKey(int key) override {
+            Probe::OnKey(key);
+            screen->RemoveOverlay(victim->get());
+            victim->reset();
+            return false;
+        }
+    } remover("remover", journal);
+    remover.screen = &screen;
+    remover.victim = &victim;
+    screen.AddOverlay(&remover);
+    screen.AddOverlay(victim.get());
+    EXPECT_FALSE(screen.OnKey(13));
+    EXPECT_EQ(journal, (std::vector<std::string>{"remover.key13"}));
+}
