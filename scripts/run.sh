@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts velvane on a fresh copy of the sample device.
+# With a display it opens a window; without one it drives headless for a
+# short while and writes snapshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -9,5 +11,49 @@ rm -rf run/device
 mkdir -p run
 cp -r samples/device run/device
 export CE_ROOT="$PWD/run/device"
-echo "Device tree: $CE_ROOT"
-exec build/velvane/velvane
+export CE_PORTS="COM1=replay:$PWD/run/device/GPS/drive.nmea,loop"
+echo "Device tree: $CE_ROOT (a fresh copy of samples/device)"
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && "${CE_BACKEND:-sdl}" != headless ]]; then
+  echo "Starting velvane in a window; tap or press a key for the menu."
+  exec build/velvane/velvane
+fi
+shots="$PWD/run/snapshots"
+rm -rf "$shots"
+mkdir -p "$shots"
+cat > run/drive.script <<SCRIPT
+# A short drive on the sample device: the speedometer, a skin chosen in the
+# menu, the program's own submenu, the empty view.
+wait 40000
+snapshot "$shots/1-speedo.png"
+key 13
+key 13
+key 13
+key 39
+key 39
+wait 200
+snapshot "$shots/2-skins-menu.png"
+key 13
+wait 30000
+snapshot "$shots/3-night-skin.png"
+key 13
+key 37
+key 13
+wait 200
+snapshot "$shots/4-velvane-menu.png"
+key 27
+key 13
+key 39
+key 13
+key 39
+key 13
+wait 5000
+snapshot "$shots/5-empty-view.png"
+quit
+SCRIPT
+export CE_BACKEND=headless CE_SCRIPT="$PWD/run/drive.script" CE_TRANSCRIPT="$PWD/run/transcript.txt"
+rm -f "$CE_TRANSCRIPT"
+echo "No display: driving headless for 75 s of virtual time."
+build/velvane/velvane
+echo "Snapshots in $shots:"
+ls -1 "$shots"
+echo "Transcript: $CE_TRANSCRIPT"
