@@ -223,6 +223,7 @@ Window* WindowSystem::Create(const WindowOptions& options, WindowHandler& handle
         SetLastError(ErrorCode::InvalidParameter, "window \"" + ToUtf8(options.title) + "\" refused creation");
         return nullptr;
     }
+    w->m_creating = false;
     if (w->m_visible)
         w->Invalidate();
     return w;
@@ -261,8 +262,10 @@ std::vector<Window*> WindowSystem::Live() const {
 }
 
 Window* WindowSystem::MainWindow() const {
+    // A window still in its OnCreate (a start-up dialog may be up) cannot be
+    // closed yet.
     for (auto& w : m_windows)
-        if (!w->m_destroyed && !w->m_owner)
+        if (!w->m_destroyed && !w->m_owner && !w->m_creating)
             return w.get();
     return nullptr;
 }

@@ -106,6 +106,7 @@ private:
     bool m_visible;
     bool m_paintPending = false;
     bool m_destroyed = false;
+    bool m_creating = true; // until OnCreate has accepted
 
 public:
     WindowStyle Style() const { return m_style; }
