@@ -1,10 +1,32 @@
 #include "app/TachoModel.h"
 
+#include "app/ComponentFactory.h"
+#include "app/FileDialogs.h"
+#include "app/GpsSettingsDialog.h"
+#include "ini/IniPath.h"
+#include "ini/IniText.h"
+#include "ini/IniWriter.h"
+
+#include "platform/file.h"
+#include "platform/messagebox.h"
+
 namespace velvane {
 
-TachoModel::TachoModel(platform::Window* window) : m_window(window) {}
+namespace {
+
+// The folder of a file, with its trailing separator; empty if it has none.
+std::u16string FolderOf(std::u16string_view path) {
+    size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, cut + 1));
+}
+
+} // namespace
+
+TachoModel::TachoModel(platform::Window* window, Screen* screen) : m_window(window), m_screen(screen) {}
 
 TachoModel::~TachoModel() {
+    // Components first: they unregister from the sources and the receiver.
+    ReleaseHolders();
     Retire(m_speedSource);
     Retire(m_altitudeSource);
     Retire(m_positionSource);
@@ -92,6 +114,7 @@ void TachoModel::RemoveSentenceListener(SentenceListener* listener) {
 }
 
 void TachoModel::SetSpeedProtocol(int speedProtocol) {
+    m_settings.SetSpeedProtocol(speedProtocol);
     if (!m_receiver || speedProtocol == m_speedProtocol)
         return;
     m_speedProtocol = speedProtocol;
@@ -103,6 +126,190 @@ void TachoModel::SetSpeedProtocol(int speedProtocol) {
     Retire(m_speedSource);
     m_speedSource = std::move(next);
     m_receiver->AddSentenceListener(m_speedSource.get());
+}
+
+// Start-up
+
+bool TachoModel::StartUp() {
+    return StartUp([this](MainSettings& settings) {
+        return ShowGpsSettingsDialog(nullptr, settings, [this](int protocol) { SetSpeedProtocol(protocol); });
+    });
+}
+
+bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
+    LoadMainSettings(m_settings);
+    CreateReceiver();
+    SetSpeedProtocol(m_settings.SpeedProtocol());
+    for (;;) {
+        if (!m_settings.GpsIni().empty() && m_receiver->Load(m_settings.GpsIni()))
+            break;
+        // Until the dialog ends with OK, or the user gives up.
+        for (;;) {
+            GpsDialogResult result = showGpsDialog(m_settings);
+            if (result == GpsDialogResult::Ok)
+                break;
+            // The dialog cannot be shown or the program is quitting: asking
+            // again would never end.
+            if (result == GpsDialogResult::Abandoned)
+                return false;
+            int answer = platform::MessageBox(
+                nullptr, u"Ohne gültige GPS-Ini funktioniert das Programm nicht. Wollen Sie es jetzt beenden?",
+                u"Beenden?", platform::MessageBoxButtons::YesNo, platform::MessageBoxIcon::Information);
+            if (answer == platform::IdYes)
+                return false;
+        }
+    }
+    Load(m_settings.Configuration());
+    return true;
+}
+
+// Reading a configuration
+
+void TachoModel::ReleaseHolders() {
+    m_initialView = nullptr;
+    m_views.clear();
+    m_logs.clear();
+    m_overlays.clear();
+}
+
+bool TachoModel::Load(std::u16string_view path) {
+    ReleaseHolders();
+    Retire(m_speedSource);
+    Retire(m_altitudeSource);
+    Retire(m_positionSource);
+    m_settings.SetConfiguration(path);
+    m_configurationFolder = FolderOf(path);
+    bool loaded = !path.empty() && IniParser::Load(path);
+    if (m_views.empty() && m_screen) {
+        const ComponentClass* speedo = FindComponentClass(u"Speedo");
+        m_views.push_back({std::make_unique<SingleViewManager>(speedo->create(*m_screen, this)), speedo->sectionName});
+    }
+    return loaded;
+}
+
+int TachoModel::FirstSectionId() {
+    return 1;
+}
+
+int TachoModel::OnSection(std::u16string_view name) {
+    const ComponentClass* cls = m_screen ? FindComponentClass(name) : nullptr;
+    if (!cls)
+        return 0;
+    // An entry that cannot be made leaves the section unknown, so its lines
+    // never land in another holder.
+    std::unique_ptr<ComponentEntry> entry = cls->create(*m_screen, this);
+    if (!entry)
+        return 0;
+    switch (cls->kind) {
+    case EntryKind::View:
+        m_views.push_back({std::make_unique<SingleViewManager>(std::move(entry)), cls->sectionName});
+        return ViewSection;
+    case EntryKind::Log:
+        m_logs.push_back({std::make_unique<MultiComponentHolder>(std::move(entry)), cls->sectionName});
+        return LogSection;
+    case EntryKind::Overlay:
+        m_overlays.push_back({std::make_unique<MultiComponentHolder>(std::move(entry)), cls->sectionName});
+        return OverlaySection;
+    }
+    return 0;
+}
+
+bool TachoModel::OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value) {
+    IniFileList* holder = nullptr;
+    if (sectionId == ViewSection && !m_views.empty())
+        holder = m_views.back().holder.get();
+    else if (sectionId == LogSection && !m_logs.empty())
+        holder = m_logs.back().holder.get();
+    else if (sectionId == OverlaySection && !m_overlays.empty())
+        holder = m_overlays.back().holder.get();
+    if (!holder)
+        return IniParser::OnAttribute(sectionId, key, value);
+
+    // The order matters: a key that is a leading part of several names is
+    // the first of them.
+    if (KeywordMatch(u"Ini", key) == 0)
+        return holder->AddIni(JoinPath(value, m_configurationFolder)) >= 0;
+    if (sectionId == ViewSection && KeywordMatch(u"Initial", key) == 0) {
+        if (IniBool(value))
+            m_initialView = m_views.back().holder.get();
+        return true;
+    }
+    if (KeywordMatch(u"InitialIni", key) == 0)
+        return holder->AddInitialIni(JoinPath(value, m_configurationFolder)) >= 0;
+    return false;
+}
+
+// Saving a configuration
+
+bool TachoModel::SaveConfigurationAs(std::u16string_view path) {
+    m_settings.SetConfiguration(path);
+    return SaveConfiguration();
+}
+
+bool TachoModel::SaveConfiguration() {
+    for (;;) {
+        if (m_settings.Configuration().empty()) {
+            std::optional<std::u16string> chosen = SaveIniFile(m_window, u"Konfiguration speichern:");
+            if (!chosen || chosen->empty())
+                return false;
+            m_settings.SetConfiguration(*chosen);
+        }
+        bool saved = SaveMainSettings(m_settings);
+        saved = WriteConfiguration(m_settings.Configuration()) && saved;
+        if (saved)
+            return true;
+        int answer = platform::MessageBox(m_window, u"Die Einstellungen wurden nicht\nvollständig gespeichert werden.",
+                                          u"Fehler beim Speichern", platform::MessageBoxButtons::RetryCancel,
+                                          platform::MessageBoxIcon::Error);
+        if (answer != platform::IdRetry)
+            return false;
+    }
+}
+
+namespace {
+
+// One section: header, the "Initial" mark for the view shown, and the files
+// with the active ones as "InitialIni".
+bool WriteHolder(platform::File& out, std::u16string_view name, const IniFileList& holder, bool initial,
+                 const std::u16string& folder) {
+    if (!WriteSection(out, name))
+        return false;
+    if (initial && !WriteAttribute(out, u"Initial", u"y"))
+        return false;
+    for (int i = 0; i < holder.Count(); ++i) {
+        std::u16string relative = RelativePath(*holder.GetPath(i), folder);
+        if (!WriteAttribute(out, holder.IsActive(i) ? u"InitialIni" : u"Ini", relative))
+            return false;
+    }
+    return true;
+}
+
+template <class Holder>
+bool WriteBlock(platform::File& out, const std::vector<Section<Holder>>& sections, const IniFileList* initial,
+                const std::u16string& folder) {
+    for (size_t i = 0; i < sections.size(); ++i) {
+        if (i > 0 && !WriteLine(out, {}))
+            return false;
+        const Section<Holder>& section = sections[i];
+        if (!WriteHolder(out, section.name, *section.holder, section.holder.get() == initial, folder))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool TachoModel::WriteConfiguration(const std::u16string& path) const {
+    std::unique_ptr<platform::AtomicFile> file = platform::AtomicFile::Create(path);
+    if (!file)
+        return false;
+    platform::File& out = file->Stream();
+    const std::u16string folder = FolderOf(path);
+    // An empty line closes every block that has sections, except the last.
+    bool written = WriteByteOrderMark(out) && WriteBlock(out, m_views, m_initialView, folder) &&
+                   (m_views.empty() || WriteLine(out, {})) && WriteBlock(out, m_logs, nullptr, folder) &&
+                   (m_logs.empty() || WriteLine(out, {})) && WriteBlock(out, m_overlays, nullptr, folder);
+    return written && file->Commit();
 }
 
 } // namespace velvane

@@ -1,0 +1,65 @@
+#pragma once
+// The drawn menu's tree, made from the model's holders: the current view's
+// skins, "Anzeige", "Log", "Overlays" and "Velvane". It also keeps which view
+// command is current and which item carries that view's skins.
+#include "app/Menu.h"
+
+#include <memory>
+#include <string_view>
+
+namespace platform {
+class Window;
+}
+
+namespace velvane {
+
+class Screen;
+class SelectViewCommand;
+class SingleViewManager;
+class TachoModel;
+
+class MenuTree {
+public:
+    // Screen and model must outlive the tree; window owns the dialogs.
+    MenuTree(Screen& screen, TachoModel& model, platform::Window* window);
+    ~MenuTree();
+    MenuTree(const MenuTree&) = delete;
+    MenuTree& operator=(const MenuTree&) = delete;
+
+    // Builds a new tree from the model's holders, puts it on the screen as
+    // the top object, then brings the stored state up: the initial view is
+    // selected and the files to be switched on are switched on. The previous
+    // tree is kept until the next build, as one of its commands may be what
+    // called this.
+    Menu& Build();
+    Menu* Root() const { return m_root.get(); }
+
+    // "Laden...": the screen is reset, the model loads path, the tree is
+    // built anew.
+    void LoadConfiguration(std::u16string_view path);
+
+    // For the view commands.
+    SelectViewCommand* CurrentViewCommand() const { return m_currentViewCommand; }
+    void SetCurrentViewCommand(SelectViewCommand* command) { m_currentViewCommand = command; }
+    MenuItem* CurrentViewItem() const { return m_currentViewItem; }
+    // Replaces the item in front of the top level by one for this view, with
+    // its "Skins" submenu, and loads the view's current skin.
+    void ShowViewItem(SingleViewManager& holder);
+
+    Screen& GetScreen() const { return m_screen; }
+    TachoModel& Model() const { return m_model; }
+    platform::Window* Window() const { return m_window; }
+
+private:
+    void AddVelvaneMenu(Menu& root);
+
+    Screen& m_screen;
+    TachoModel& m_model;
+    platform::Window* m_window;
+    std::unique_ptr<Menu> m_root;
+    std::unique_ptr<Menu> m_retired;
+    SelectViewCommand* m_currentViewCommand = nullptr;
+    MenuItem* m_currentViewItem = nullptr;
+};
+
+} // namespace velvane
