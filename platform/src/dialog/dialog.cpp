@@ -28,6 +28,13 @@ std::vector<Dialog*>& LiveDialogs() {
     return dialogs;
 }
 
+// Modeless dialogs whose window has gone, deleted at the next turn of the
+// loop; kept here until then so that nothing is lost if no turn comes.
+std::vector<std::unique_ptr<Dialog>>& Retired() {
+    static std::vector<std::unique_ptr<Dialog>> retired;
+    return retired;
+}
+
 std::string Quoted(std::u16string_view s) { return "\"" + QuoteForTranscript(s) + "\""; }
 
 bool ClickTopmost(int id) {
@@ -66,8 +73,8 @@ public:
             m_dialog.m_result = 0;
         }
         if (!m_dialog.m_modal) {
-            Dialog* d = &m_dialog;
-            PostTask([d] { delete d; });
+            Retired().emplace_back(&m_dialog);
+            PostTask([] { Retired().clear(); });
         }
     }
 
