@@ -71,3 +71,113 @@ TEST_F(Velvane, TheReplayedDriveMovesTheSpeedometer) {
     // The program starts quietly on a sound sample: no message box at all.
     EXPECT_EQ(Transcript().find("messagebox"), std::string::npos) << Transcript();
 }
+
+namespace {
+
+std::string Utf16(const std::u16string& text) { return platform::testing::Utf16File(text); }
+
+// The sample's configuration after: skin "Nacht" chosen for the speedometer,
+// "Km.ini" added to the top-speed overlay, the empty view shown, saved under
+// "\Storage Card\mine.ini".
+std::string ExpectedConfiguration() {
+    const std::u16string p = u"..\\Program Files\\Velvane\\";
+    return Utf16(u"[Speedo]\r\n"
+                 u"Ini = " + p + u"Skins\\Tacho\\Tag.ini\r\n"
+                 u"InitialIni = " + p + u"Skins\\Tacho\\Nacht.ini\r\n"
+                 u"Ini = " + p + u"Skins\\Tacho\\Geteilt.ini\r\n"
+                 u"Ini = " + p + u"Skins\\Tacho\\Bild.ini\r\n"
+                 u"\r\n"
+                 u"[Empty]\r\n"
+                 u"Initial = y\r\n"
+                 u"InitialIni = " + p + u"Skins\\Leer\\Blau.ini\r\n"
+                 u"\r\n"
+                 u"[FullLog]\r\n"
+                 u"Ini = " + p + u"Logs\\NMEA.ini\r\n"
+                 u"\r\n"
+                 u"[SpeedLog]\r\n"
+                 u"Ini = " + p + u"Logs\\Geschwindigkeit.ini\r\n"
+                 u"\r\n"
+                 u"[TopSpeed]\r\n"
+                 u"Ini = " + p + u"Skins\\Overlays\\Vmax.ini\r\n"
+                 u"InitialIni = " + p + u"Skins\\Overlays\\Km.ini\r\n"
+                 u"\r\n"
+                 u"[Odometer]\r\n"
+                 u"Ini = " + p + u"Skins\\Overlays\\Km.ini\r\n"
+                 u"\r\n"
+                 u"[Clock]\r\n"
+                 u"Ini = " + p + u"Skins\\Overlays\\Uhr.ini\r\n");
+}
+
+} // namespace
+
+TEST_F(Velvane, TheMenuChangesSkinsViewsAndOverlaysAndTheConfigurationRoundTrips) {
+    UseSample();
+    const std::string script =
+        "wait 3000\n"
+        // Tacho > Skins > Nacht
+        "key 13\nkey 13\nkey 13\nkey 39\nkey 39\nkey 13\n"
+        // Overlays > Vmax > Skins > Skin Laden... with Km.ini
+        "file \"Ini öffnen\" \"\\Program Files\\Velvane\\Skins\\Overlays\\Km.ini\"\n"
+        "key 13\nkey 39\nkey 39\nkey 39\nkey 13\nkey 13\nkey 13\nkey 13\n"
+        // The same file once more (its item now stands first): refused as already there
+        "answer Vorhanden ok\n"
+        "file \"Ini öffnen\" \"\\Program Files\\Velvane\\Skins\\Overlays\\Km.ini\"\n"
+        "key 13\nkey 39\nkey 39\nkey 39\nkey 13\nkey 13\nkey 13\nkey 39\nkey 13\n"
+        // Anzeige > Leer
+        "key 13\nkey 39\nkey 13\nkey 39\nkey 13\n"
+        "wait 1000\n"
+        "snapshot \"" + Shot("empty.png") + "\"\n"
+        // Velvane > Konfig. > Speichern...
+        "file \"Einstellungen speichern:\" \"\\Storage Card\\mine.ini\"\n"
+        "key 13\nkey 37\nkey 13\nkey 13\nkey 39\nkey 13\n";
+    fs::create_directories(device.Root() / "Storage Card");
+    ASSERT_EQ(Run(script), 0) << Transcript();
+    const std::string t = Transcript();
+    EXPECT_NE(t.find("filedialog open title=\"Ini öffnen\" answer=\"\\\\Program Files"), std::string::npos) << t;
+    EXPECT_NE(t.find("messagebox caption=\"Vorhanden\" text=\"Die Ini wurde schon geladen und kann im Menü "
+                     "ausgewählt werden.\""),
+              std::string::npos)
+        << t;
+    EXPECT_EQ(File("Storage Card/mine.ini"), ExpectedConfiguration());
+
+    // The main settings now name it (saved on exit), and a second run that
+    // changes nothing writes the very same bytes again.
+    std::string settings = File("Program Files/Velvane/Velvane.ini");
+    EXPECT_NE(settings.find(Utf16(u"Configuration = ..\\..\\Storage Card\\mine.ini\r\n").substr(2)),
+              std::string::npos);
+    ASSERT_EQ(Run("wait 2000\nsnapshot \"" + Shot("again.png") + "\"\n"), 0) << Transcript();
+    EXPECT_EQ(File("Storage Card/mine.ini"), ExpectedConfiguration());
+    EXPECT_EQ(e2e::ReadFile(Shot("again.png")).empty(), false);
+}
+
+TEST_F(Velvane, AutoSaveOffKeepsTheFilesAsTheyWere) {
+    UseSample();
+    const std::string before = File("Program Files/Velvane/Konfig/Standard.ini");
+    // Velvane > Konfig. > Autom. Speichern, then another skin, then quit.
+    // (The first second belongs to the splash, which takes the first key.)
+    ASSERT_EQ(Run("wait 1500\nkey 13\nkey 37\nkey 13\nkey 13\nkey 37\nkey 13\n"
+                  "key 13\nkey 13\nkey 13\nkey 39\nkey 39\nkey 13\n"),
+              0);
+    EXPECT_EQ(File("Program Files/Velvane/Konfig/Standard.ini"), before);
+}
+
+TEST_F(Velvane, TapsOpenAndToggleSubmenusAndChooseAView) {
+    // With the sample's menu style (dx = dy = 6, ItemHeight 30, 5 a row on
+    // 480 pixels) "Anzeige" is the box 100..188 x 6..36; its submenu's row
+    // lies at 48..78, "Leer" at 243..474.
+    struct Case {
+        const char* taps;
+        const char16_t* initialSection;
+    } cases[] = {
+        {"tap 144 20\ntap 144 20\ntap 350 60\n", u"[Empty]\r\nInitial = y\r\n"},
+        // A second tap on "Anzeige" closes its submenu again; a tap below
+        // every row then closes the menu without choosing anything.
+        {"tap 144 20\ntap 144 20\ntap 144 20\ntap 350 60\n", u"[Speedo]\r\nInitial = y\r\n"},
+    };
+    for (auto& c : cases) {
+        UseSample();
+        ASSERT_EQ(Run(std::string("wait 1500\n") + c.taps), 0) << c.taps;
+        std::string saved = File("Program Files/Velvane/Konfig/Standard.ini");
+        EXPECT_NE(saved.find(Utf16(c.initialSection).substr(2)), std::string::npos) << c.taps;
+    }
+}
