@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Process.h"
+#include "XWindows.h"
 #include "platform/registry.h"
 #include "platform/testing/temp_device.h"
 
@@ -16,44 +17,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A viewable top-level window with this WM_CLASS, or 0.
-::Window FindByClass(Display* d, const char* cls) {
-    ::Window root, parent, *children = nullptr;
-    unsigned int n = 0;
-    ::Window found = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n))
-        return 0;
-    for (unsigned int i = 0; i < n && !found; ++i) {
-        XClassHint hint{};
-        XWindowAttributes a;
-        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
-            XGetClassHint(d, children[i], &hint)) {
-            if (hint.res_class && std::string(hint.res_class) == cls)
-                found = children[i];
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
-void AskToClose(Display* d, ::Window w) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, w, False, NoEventMask, &e);
-    XFlush(d);
-}
-
-} // namespace
 
 TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
     if (!std::getenv("DISPLAY"))
@@ -81,7 +44,7 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
     ::Window dialog = 0;
     for (int i = 0; i < 500 && !dialog; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        dialog = FindByClass(d, "regRestClass");
+        dialog = e2e::FindXWindow(d, "regRestClass");
     }
     ASSERT_NE(dialog, 0u) << "the first hortel never showed its dialog";
 
@@ -92,8 +55,8 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
     EXPECT_NE(second.find("foreground foreign=yes"), std::string::npos) << second;
 
     // The first is still there and ends through its close request with 0.
-    EXPECT_EQ(FindByClass(d, "regRestClass"), dialog);
-    AskToClose(d, dialog);
+    EXPECT_EQ(e2e::FindXWindow(d, "regRestClass"), dialog);
+    e2e::AskToClose(d, dialog);
     EXPECT_EQ(e2e::Wait(first, std::chrono::seconds(20)), 0);
     XCloseDisplay(d);
 }

@@ -7,6 +7,7 @@
 #include "platform/keys.h"
 #include "platform/messagebox.h"
 #include "platform/window.h"
+#include "platform/testing/x_screen.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -44,22 +45,6 @@ Color ScreenPixel(Display* display, int x, int y) {
     unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);
     return Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
-// The whole X screen as a canvas, as the server shows it.
-std::unique_ptr<Canvas> GrabScreen(Display* display) {
-    int w = DisplayWidth(display, 0), h = DisplayHeight(display, 0);
-    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, w, h, AllPlanes, ZPixmap);
-    if (!image)
-        return nullptr;
-    auto canvas = Canvas::Create(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            unsigned long p = XGetPixel(image, x, y);
-            canvas->SetPixel(x, y, Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-        }
-    XDestroyImage(image);
-    return canvas;
 }
 
 // Lets the server and the program catch up, handling what arrives.
@@ -174,7 +159,7 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     file->GetWindow().Move(file->GetWindow().GetRect().Offset(60, 10));
     Settle(display);
     if (const char* dir = std::getenv("SNAPSHOT_DIR")) {
-        auto shot = GrabScreen(display);
+        auto shot = platform::testing::GrabXScreen();
         ASSERT_TRUE(shot);
         EXPECT_TRUE(shot->SavePng(std::filesystem::path(dir) / "dialogs-under-x.png"));
     }
