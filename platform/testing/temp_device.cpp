@@ -64,6 +64,27 @@ std::string Utf16File(std::u16string_view text, bool withBom) {
     return out;
 }
 
+std::string Bmp24File(int w, int h, const std::function<Color(int x, int y)>& pixel) {
+    const int stride = (w * 3 + 3) / 4 * 4;
+    const uint32_t dataSize = static_cast<uint32_t>(stride * h);
+    std::string b;
+    auto u16 = [&b](uint32_t v) { b += char(v & 0xFF), b += char((v >> 8) & 0xFF); };
+    auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    b += "BM";
+    u32(54 + dataSize), u32(0), u32(54);
+    u32(40), u32(w), u32(h), u16(1), u16(24), u32(0), u32(dataSize), u32(2835), u32(2835), u32(0), u32(0);
+    for (int y = h - 1; y >= 0; --y) { // bottom row first
+        std::string row;
+        for (int x = 0; x < w; ++x) {
+            const Color c = pixel(x, y);
+            row += char(GetB(c)), row += char(GetG(c)), row += char(GetR(c));
+        }
+        row.resize(stride, '\0');
+        b += row;
+    }
+    return b;
+}
+
 fs::path SharedNmeaDir() {
 #ifdef SUITE_SHARED_DIR
     fs::path dir = fs::path(SUITE_SHARED_DIR) / "nmea";

@@ -1,4 +1,5 @@
 #include "instruments/BackgroundView.h"
+#include "instruments/MissingBitmapNotice.h"
 
 #include "ini/IniPath.h"
 #include "ini/IniText.h"
@@ -87,16 +88,7 @@ void BackgroundView::Build() {
     if (m_imagePath.empty())
         return;
 
-    platform::CanvasStateSaver saved(canvas);
-    canvas.SetBackgroundMode(platform::BackgroundMode::Opaque);
-    canvas.SetTextColor(platform::Rgb(255, 0, 0));
-    canvas.SetBackgroundColor(platform::Rgb(0, 0, 0));
-    using namespace platform::TextFlag;
-    Rect upper{0, 0, m_width, m_height / 2};
-    canvas.DrawText(NotFoundText, upper, Center | Bottom | SingleLine);
-    // A path may hold "&"; it is shown as it is.
-    Rect lower{0, m_height / 2, m_width, m_height};
-    canvas.DrawText(m_imagePath, lower, Center | SingleLine | NoPrefix);
+    DrawMissingBitmapNotice(canvas, m_width, m_height, m_imagePath);
 }
 
 void BackgroundView::Draw(platform::Canvas& canvas, int originX, int originY) {

@@ -15,7 +15,6 @@ namespace velvane {
 class BackgroundView : public Component, public IniParser {
 public:
     static constexpr platform::Color DefaultColor = platform::Rgb(255, 255, 255);
-    static constexpr char16_t NotFoundText[] = u"Bitmap nicht gefunden:";
 
     BackgroundView(Screen& owner, int width, int height);
     ~BackgroundView() override;

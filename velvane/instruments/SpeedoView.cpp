@@ -1,4 +1,5 @@
 #include "instruments/SpeedoView.h"
+#include "instruments/MissingBitmapNotice.h"
 
 #include "ini/IniPath.h"
 #include "ini/IniText.h"
@@ -347,16 +348,7 @@ void SpeedoView::Build() {
     if (!haveBitmap) {
         canvas.FillRect(whole, m_analog.background);
         if (!m_imagePath.empty()) {
-            platform::CanvasStateSaver saved(canvas);
-            canvas.SelectFont(platform::Font());
-            canvas.SetBackgroundMode(platform::BackgroundMode::Opaque);
-            canvas.SetTextColor(platform::Rgb(255, 0, 0));
-            canvas.SetBackgroundColor(platform::Rgb(0, 0, 0));
-            using namespace platform::TextFlag;
-            Rect upper{0, 0, m_width, m_height / 2};
-            canvas.DrawText(NotFoundText, upper, Center | Bottom | SingleLine);
-            Rect lower{0, m_height / 2, m_width, m_height};
-            canvas.DrawText(m_imagePath, lower, Center | SingleLine | NoPrefix);
+            DrawMissingBitmapNotice(canvas, m_width, m_height, m_imagePath);
         }
     }
     if (m_analog.drawSpeedo || !haveBitmap)

@@ -16,7 +16,6 @@ namespace velvane {
 
 class SpeedoView : public Component, public IniParser, public SpeedListener {
 public:
-    static constexpr char16_t NotFoundText[] = u"Bitmap nicht gefunden:";
     static constexpr char16_t UnitText[] = u"km/h";
     // Speeds (km/h) past this get no ticks: a mistyped MaxSpeed must not
     // keep the device drawing ticks for minutes.

@@ -1,3 +1,4 @@
+#include "instruments/MissingBitmapNotice.h"
 #include "instruments/BackgroundView.h"
 #include "instruments/EmptyViewEntry.h"
 
@@ -17,6 +18,7 @@
 using namespace velvane;
 using platform::Color;
 using platform::Rgb;
+using platform::testing::Bmp24File;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
@@ -26,29 +28,6 @@ const Color White = Rgb(255, 255, 255);
 const Color Red = Rgb(255, 0, 0);
 const Color Black = Rgb(0, 0, 0);
 
-// A 24-bit BMP of w x h pixels; pixel(x, y) gives each colour, top row first.
-template <class F> std::string Bmp(int w, int h, F pixel) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    const uint32_t dataSize = static_cast<uint32_t>(stride * h);
-    std::string b;
-    auto u16 = [&b](uint32_t v) { b += char(v & 0xFF), b += char((v >> 8) & 0xFF); };
-    auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
-    b += "BM";
-    u32(54 + dataSize), u32(0), u32(54);
-    u32(40), u32(w), u32(h), u16(1), u16(24), u32(0), u32(dataSize), u32(2835), u32(2835), u32(0),
-        u32(0);
-    for (int y = h - 1; y >= 0; --y) {
-        std::string row;
-        for (int x = 0; x < w; ++x) {
-            const Color c = pixel(x, y);
-            row += char(platform::GetB(c)), row += char(platform::GetG(c)),
-                row += char(platform::GetR(c));
-        }
-        row.resize(stride, '\0');
-        b += row;
-    }
-    return b;
-}
 
 // Four quadrants: red, green / blue, yellow.
 Color Quadrant(int x, int y) {
@@ -129,7 +108,7 @@ TEST_F(BackgroundViewTest, ColourNeedsExactlySixDigits) {
 }
 
 TEST_F(BackgroundViewTest, ImageIsStretchedOverTheWholeView) {
-    m_device.Put(u"\\Skins\\img\\quad.bmp", Bmp(4, 4, Quadrant));
+    m_device.Put(u"\\Skins\\img\\quad.bmp", Bmp24File(4, 4, Quadrant));
     // Relative to the settings file's folder, climbing out with "..\\".
     Settings(u"\\Skins\\Day\\bg.ini", u"Color = 000000\r\nImage = ..\\img\\quad.bmp\r\n");
     BackgroundView view(m_screen, 240, 320);
@@ -176,7 +155,7 @@ TEST_F(BackgroundViewTest, AMissingImageShowsTheNoticeInRedOnBlack) {
     const struct {
         int y;
         int width;
-    } lines[] = {{150, extent(BackgroundView::NotFoundText)},
+    } lines[] = {{150, extent(BitmapNotFoundText)},
                  {165, extent(u"\\Skins\\nothere.bmp")}};
     for (const auto& line : lines) {
         int left = 240, right = -1;
@@ -269,7 +248,7 @@ private:
 TEST_F(BackgroundViewTest, EmptyViewWithOverlaysOnTheScreen) {
     const int w = 480, h = 272;
     Screen screen(nullptr, w, h);
-    m_device.Put(u"\\Skins\\img\\sky.bmp", Bmp(16, 9, [](int x, int y) {
+    m_device.Put(u"\\Skins\\img\\sky.bmp", Bmp24File(16, 9, [](int x, int y) {
                      return Rgb(uint8_t(40 + y * 20), uint8_t(90 + y * 15), uint8_t(160 + x * 5));
                  }));
     Settings(u"\\Skins\\sky.ini", u"Image = img\\sky.bmp\r\n");

@@ -1,3 +1,4 @@
+#include "instruments/MissingBitmapNotice.h"
 #include "instruments/SpeedoView.h"
 
 #include "display/Screen.h"
@@ -17,6 +18,7 @@ using platform::Canvas;
 using platform::Color;
 using platform::Point;
 using platform::Rgb;
+using platform::testing::Bmp24File;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
@@ -28,29 +30,6 @@ const Color Red = Rgb(255, 0, 0);
 const Color Green = Rgb(0, 255, 0);
 const Color Blue = Rgb(0, 0, 255);
 
-// A 24-bit BMP of w x h pixels; pixel(x, y) gives each colour, top row first.
-template <class F> std::string Bmp(int w, int h, F pixel) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    const uint32_t dataSize = static_cast<uint32_t>(stride * h);
-    std::string b;
-    auto u16 = [&b](uint32_t v) { b += char(v & 0xFF), b += char((v >> 8) & 0xFF); };
-    auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
-    b += "BM";
-    u32(54 + dataSize), u32(0), u32(54);
-    u32(40), u32(w), u32(h), u16(1), u16(24), u32(0), u32(dataSize), u32(2835), u32(2835), u32(0),
-        u32(0);
-    for (int y = h - 1; y >= 0; --y) {
-        std::string row;
-        for (int x = 0; x < w; ++x) {
-            const Color c = pixel(x, y);
-            row += char(platform::GetB(c)), row += char(platform::GetG(c)),
-                row += char(platform::GetR(c));
-        }
-        row.resize(stride, '\0');
-        b += row;
-    }
-    return b;
-}
 
 void Snapshot(const Canvas& canvas, const std::string& name) {
     const char* dir = std::getenv("VELVANE_SNAPSHOT_DIR");
@@ -429,7 +408,7 @@ TEST_F(SpeedoViewTest, TwoColoredOutlinesTicksAndNumbers) {
 
 TEST_F(SpeedoViewTest, BitmapBackgroundIsStretchedOverTheView) {
     // Four quadrants: red, green / blue, yellow.
-    m_device.Put(u"\\Skins\\img\\quad.bmp", Bmp(4, 4, [](int x, int y) {
+    m_device.Put(u"\\Skins\\img\\quad.bmp", Bmp24File(4, 4, [](int x, int y) {
                      const Color colors[] = {Red, Green, Blue, Rgb(255, 255, 0)};
                      return colors[(y >= 2 ? 2 : 0) + (x >= 2 ? 1 : 0)];
                  }));
@@ -482,7 +461,7 @@ TEST_F(SpeedoViewTest, MissingBitmapShowsTheNoticeAndTheScale) {
     EXPECT_GT(CountIn(*canvas, {0, 160, 240, 190}, Red), 30);
     // Each line centred and as wide as its text: the notice, then the path.
     auto probe = Canvas::Create(10, 10);
-    for (const auto& [y, text] : {std::pair{150, std::u16string(SpeedoView::NotFoundText)},
+    for (const auto& [y, text] : {std::pair{150, std::u16string(BitmapNotFoundText)},
                                   std::pair{165, std::u16string(u"\\Skins\\nothere.bmp")}}) {
         int left = 240, right = -1;
         for (int x = 0; x < 240; ++x)
@@ -585,7 +564,7 @@ TEST_F(SpeedoViewTest, Looks) {
         const int d = std::min(255, int(std::hypot(x - 60, y - 50) * 3));
         return Rgb(uint8_t(20 + d / 4), uint8_t(40 + d / 5), uint8_t(90 + d / 2));
     };
-    m_device.Put(u"\\Skins\\img\\dial.bmp", Bmp(120, 68, shade));
+    m_device.Put(u"\\Skins\\img\\dial.bmp", Bmp24File(120, 68, shade));
 
     auto dayView = Loaded(240, 320, day);
     dayView->OnSpeed(873);

@@ -1,8 +1,10 @@
 #pragma once
 // A fresh device tree in a temporary host folder, with the headless backend
 // started over it; removed again at the end of the test.
+#include "platform/geometry.h"
 #include "platform/host.h"
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace platform::testing {
@@ -23,6 +25,9 @@ private:
 
 // "text" as UTF-16 LE bytes with the byte-order mark.
 std::string Utf16File(std::u16string_view text, bool withBom = true);
+// A 24-bit BMP file of w x h pixels; pixel(x, y) gives each colour, top row first.
+std::string Bmp24File(int w, int h, const std::function<Color(int x, int y)>& pixel);
+
 // Where the shared receiver logs are, or empty when they are not there.
 std::filesystem::path SharedNmeaDir();
 
