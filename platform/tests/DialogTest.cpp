@@ -265,7 +265,7 @@ TEST(FileDialog, BrowsesFoldersAndChecksTheName) {
     o.initialDirectory = u"\\Programme\\Velvane\\";
     o.fileMustExist = true;
     std::optional<std::optional<std::u16string>> got;
-    Dialog* d = OpenFileDialogModeless(o, false, [&](auto path) { got = path; });
+    Dialog* d = OpenFileDialogModeless(o, [&](auto path) { got = path; });
     ASSERT_TRUE(d);
     std::vector<std::u16string> items;
     for (int i = 0; i < d->GetCount(101); ++i)

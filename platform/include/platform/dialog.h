@@ -205,7 +205,7 @@ std::optional<std::u16string> GetOpenFileName(const FileDialogOptions& options);
 std::optional<std::u16string> GetSaveFileName(const FileDialogOptions& options);
 
 // The file dialog as a modeless dialog, for tests of what works beside it.
-Dialog* OpenFileDialogModeless(const FileDialogOptions& options, bool save,
+Dialog* OpenFileDialogModeless(const FileDialogOptions& options,
                                std::function<void(std::optional<std::u16string>)> done);
 
 void Beep();

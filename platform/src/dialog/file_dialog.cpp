@@ -42,7 +42,7 @@ std::u16string WithSlash(std::u16string dir) {
 // takes its name; OK checks and returns the path.
 class FileDialogHandler : public DialogHandler {
 public:
-    FileDialogHandler(const FileDialogOptions& o, bool save) : m_options(o), m_save(save) {
+    explicit FileDialogHandler(const FileDialogOptions& o) : m_options(o) {
         m_folder = WithSlash(o.initialDirectory.empty() ? u"\\" : o.initialDirectory);
         if (!DirectoryExists(m_folder))
             m_folder = u"\\";
@@ -128,7 +128,6 @@ private:
     }
 
     FileDialogOptions m_options;
-    bool m_save;
     std::u16string m_folder;
 };
 
@@ -144,7 +143,7 @@ std::optional<std::u16string> RunFileDialog(const FileDialogOptions& options, bo
                         "\" answer=" + (result ? "\"" + QuoteForTranscript(*result) + "\"" : std::string("cancel")));
         return result;
     }
-    FileDialogHandler handler(options, save);
+    FileDialogHandler handler(options);
     int result = Dialog::RunModal(FileTemplate(options), handler, options.owner);
     auto path = result == IdOk ? handler.m_result : std::nullopt;
     TranscriptWrite(std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
@@ -155,21 +154,19 @@ std::optional<std::u16string> RunFileDialog(const FileDialogOptions& options, bo
 } // namespace
 
 std::optional<std::u16string> GetOpenFileName(const FileDialogOptions& options) {
-    FileDialogOptions o = options;
-    o.fileMustExist = options.fileMustExist;
-    return RunFileDialog(o, false);
+    return RunFileDialog(options, false);
 }
 
 std::optional<std::u16string> GetSaveFileName(const FileDialogOptions& options) {
     return RunFileDialog(options, true);
 }
 
-Dialog* OpenFileDialogModeless(const FileDialogOptions& options, bool save,
+Dialog* OpenFileDialogModeless(const FileDialogOptions& options,
                                std::function<void(std::optional<std::u16string>)> done) {
-    // The handler lives as long as the dialog: it deletes itself when told.
+    // A handler must outlive its dialog; these stay for the rest of the run.
     struct Modeless : FileDialogHandler {
-        Modeless(const FileDialogOptions& o, bool s, std::function<void(std::optional<std::u16string>)> f)
-            : FileDialogHandler(o, s), m_done(std::move(f)) {}
+        Modeless(const FileDialogOptions& o, std::function<void(std::optional<std::u16string>)> f)
+            : FileDialogHandler(o), m_done(std::move(f)) {}
         void OnCommand(Dialog& d, int id, Notification n) override {
             FileDialogHandler::OnCommand(d, id, n);
             if (d.IsEnded() && m_done)
@@ -178,7 +175,7 @@ Dialog* OpenFileDialogModeless(const FileDialogOptions& options, bool save,
         std::function<void(std::optional<std::u16string>)> m_done;
     };
     static std::vector<std::unique_ptr<Modeless>> handlers;
-    handlers.push_back(std::make_unique<Modeless>(options, save, std::move(done)));
+    handlers.push_back(std::make_unique<Modeless>(options, std::move(done)));
     return Dialog::CreateModeless(FileTemplate(options), *handlers.back(), options.owner);
 }
 

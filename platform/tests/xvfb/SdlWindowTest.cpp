@@ -154,7 +154,7 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     platform::FileDialogOptions options;
     options.title = u"Konfiguration öffnen";
     options.initialDirectory = u"\\Programme\\Velvane\\";
-    platform::Dialog* file = platform::OpenFileDialogModeless(options, false, nullptr);
+    platform::Dialog* file = platform::OpenFileDialogModeless(options, nullptr);
     ASSERT_TRUE(file);
     file->GetWindow().Move(file->GetWindow().GetRect().Offset(60, 10));
     Settle(display);

@@ -20,7 +20,7 @@ std::vector<std::string> Lines() {
 
 // The folder a real dialog with these options shows.
 std::u16string ShownFolder(const platform::FileDialogOptions& options) {
-    platform::Dialog* d = platform::OpenFileDialogModeless(options, false, {});
+    platform::Dialog* d = platform::OpenFileDialogModeless(options, {});
     if (!d)
         return u"(no dialog)";
     std::u16string folder = d->GetText(100);

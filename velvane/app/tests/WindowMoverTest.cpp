@@ -40,7 +40,7 @@ platform::Dialog* OpenTarget(bool* done = nullptr, std::u16string folder = {}) {
     platform::FileDialogOptions o;
     o.title = Title;
     o.initialDirectory = std::move(folder);
-    return platform::OpenFileDialogModeless(o, false, [done](auto) {
+    return platform::OpenFileDialogModeless(o, [done](auto) {
         if (done)
             *done = true;
     });
