@@ -31,8 +31,12 @@ void* operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 using namespace velvane;
 
@@ -69,7 +73,8 @@ void ReceivePath(benchmark::State& state) {
                 all << in.rdbuf();
             }
         std::ofstream ini(root / "gps.ini", std::ios::binary);
-        const std::u16string text = u"\uFEFF[GPS-Settings]\r\nComPort = 1\r\nBaudRate = 4800\r\nBufferSize = 4096\r\n";
+        const std::u16string text =
+            u"\uFEFF[GPS-Settings]\r\nComPort = 1\r\nBaudRate = 4800\r\nBufferSize = 4096\r\n";
         for (char16_t c : text)
             ini.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
     }
@@ -111,9 +116,11 @@ void ReceivePath(benchmark::State& state) {
         allocations += g_allocations - before;
     }
     benchmark::DoNotOptimize(sink.sum);
-    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(sink.lines), benchmark::Counter::kIsRate);
+    state.counters["lines/s"] =
+        benchmark::Counter(static_cast<double>(sink.lines), benchmark::Counter::kIsRate);
     state.counters["lines"] = static_cast<double>(sink.lines);
-    state.counters["allocs/line"] = sink.lines ? static_cast<double>(allocations) / sink.lines : 0.0;
+    state.counters["allocs/line"] =
+        sink.lines ? static_cast<double>(allocations) / sink.lines : 0.0;
     fs::remove_all(root);
 }
 

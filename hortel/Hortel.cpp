@@ -50,7 +50,9 @@ public:
     void OnClose(platform::Dialog& dialog) override { dialog.End(0); }
 };
 
-bool Has(std::u16string_view flags, char16_t flag) { return flags.find(flag) != std::u16string_view::npos; }
+bool Has(std::u16string_view flags, char16_t flag) {
+    return flags.find(flag) != std::u16string_view::npos;
+}
 
 } // namespace
 
@@ -87,7 +89,8 @@ int Run(std::u16string_view commandLine) {
         return 1;
     if (!platform::RegRestoreFile(WorkingFile))
         return 1;
-    if (!platform::IsClassRegistered(ClassName) && !platform::RegisterDialogClass(ClassName, IconResource))
+    if (!platform::IsClassRegistered(ClassName) &&
+        !platform::RegisterDialogClass(ClassName, IconResource))
         return 0;
     ResetDialogHandler handler;
     return platform::Dialog::RunModal(ResetDialog(), handler, nullptr);

@@ -37,7 +37,8 @@ protected:
     }
 
     std::optional<int> Run(std::vector<std::string> args, const std::string& script = "") {
-        e2e::Program p{HORTEL_BIN, std::move(args),
+        e2e::Program p{HORTEL_BIN,
+                       std::move(args),
                        {{"CE_ROOT", device.Root().string()},
                         {"CE_REGISTRY", (device.Root() / ".registry").string()},
                         {"CE_BACKEND", "headless"},
@@ -92,7 +93,9 @@ TEST_F(Hortel, TheResetDialogAfterARestore) {
         EXPECT_EQ(Run({"rd", "\\Storage Card\\b.reg"}, c.script), c.exitCode) << c.script;
         EXPECT_EQ(Value(), 1u) << c.script;
         std::string t = Transcript();
-        EXPECT_NE(t.find("dialog open title=\"Registry restored\" template=1001"), std::string::npos) << t;
+        EXPECT_NE(t.find("dialog open title=\"Registry restored\" template=1001"),
+                  std::string::npos)
+            << t;
         EXPECT_EQ(t.find("\nreboot") != std::string::npos, c.reboot) << t;
     }
 }
@@ -103,11 +106,11 @@ TEST_F(Hortel, CommandLinesThatDoNothing) {
         int exitCode;
     } cases[] = {
         {{}, 0},
-        {{"rd"}, 0},                            // shorter than 3 characters
-        {{"srd"}, 0},                           // no blank, so no path
-        {{"d", "\\Storage Card\\b.reg"}, 1},    // d without r
-        {{"x", "\\Storage Card\\b.reg"}, 1},    // no flag it knows
-        {{"R", "\\Storage Card\\b.reg"}, 1},    // flags are lower case
+        {{"rd"}, 0},                         // shorter than 3 characters
+        {{"srd"}, 0},                        // no blank, so no path
+        {{"d", "\\Storage Card\\b.reg"}, 1}, // d without r
+        {{"x", "\\Storage Card\\b.reg"}, 1}, // no flag it knows
+        {{"R", "\\Storage Card\\b.reg"}, 1}, // flags are lower case
     };
     for (auto& c : cases) {
         SetValue(5);

@@ -26,14 +26,16 @@ protected:
     std::optional<int> Run(const std::string& script) {
         e2e::WriteFile((work / "script.txt").string(), script);
         fs::remove(work / "transcript.txt");
-        e2e::Program p{VELVANE_BIN, {},
-                       {{"CE_ROOT", device.Root().string()},
-                        {"CE_REGISTRY", (work / "registry").string()},
-                        {"CE_BACKEND", "headless"},
-                        {"CE_SCREEN", "480x272"},
-                        {"CE_SCRIPT", (work / "script.txt").string()},
-                        {"CE_TRANSCRIPT", (work / "transcript.txt").string()},
-                        {"CE_PORTS", "COM1=replay:" + (device.Root() / "GPS" / "drive.nmea").string()}}};
+        e2e::Program p{
+            VELVANE_BIN,
+            {},
+            {{"CE_ROOT", device.Root().string()},
+             {"CE_REGISTRY", (work / "registry").string()},
+             {"CE_BACKEND", "headless"},
+             {"CE_SCREEN", "480x272"},
+             {"CE_SCRIPT", (work / "script.txt").string()},
+             {"CE_TRANSCRIPT", (work / "transcript.txt").string()},
+             {"CE_PORTS", "COM1=replay:" + (device.Root() / "GPS" / "drive.nmea").string()}}};
         return e2e::Run(p, std::chrono::seconds(60));
     }
 
@@ -46,24 +48,26 @@ protected:
 
 TEST_F(Velvane, AFirstStartWithoutSettingsEndsWhenTheUserGivesUp) {
     EXPECT_EQ(Run("answer \"Beenden?\" yes\nclick 2\n"), 0);
-    EXPECT_EQ(Transcript(),
-              "messagebox caption=\"Datei nicht gefunden:\" text=\"\\\\Program Files\\\\Velvane\\\\Velvane.ini\" "
-              "buttons=Ok icon=Error answer=Ok\n"
-              "dialog open title=\"GPS Einstellungen\" template=150\n"
-              "click id=2\n"
-              "dialog close title=\"GPS Einstellungen\" template=150 result=2\n"
-              "messagebox caption=\"Beenden?\" text=\"Ohne gültige GPS-Ini funktioniert das Programm nicht. Wollen "
-              "Sie es jetzt beenden?\" buttons=YesNo icon=Information answer=Yes\n");
+    EXPECT_EQ(Transcript(), "messagebox caption=\"Datei nicht gefunden:\" text=\"\\\\Program "
+                            "Files\\\\Velvane\\\\Velvane.ini\" "
+                            "buttons=Ok icon=Error answer=Ok\n"
+                            "dialog open title=\"GPS Einstellungen\" template=150\n"
+                            "click id=2\n"
+                            "dialog close title=\"GPS Einstellungen\" template=150 result=2\n"
+                            "messagebox caption=\"Beenden?\" text=\"Ohne gültige GPS-Ini "
+                            "funktioniert das Programm nicht. Wollen "
+                            "Sie es jetzt beenden?\" buttons=YesNo icon=Information answer=Yes\n");
     // Nothing was written on the way out.
     EXPECT_FALSE(fs::exists(device.Root() / "Program Files"));
 }
 
 TEST_F(Velvane, TheReplayedDriveMovesTheSpeedometer) {
     UseSample();
-    EXPECT_EQ(Run("wait 2000\nsnapshot \"" + Shot("a.png") + "\"\nwait 28000\nsnapshot \"" + Shot("b.png") +
-                  "\"\nwait 30000\nsnapshot \"" + Shot("c.png") + "\"\n"),
+    EXPECT_EQ(Run("wait 2000\nsnapshot \"" + Shot("a.png") + "\"\nwait 28000\nsnapshot \"" +
+                  Shot("b.png") + "\"\nwait 30000\nsnapshot \"" + Shot("c.png") + "\"\n"),
               0);
-    std::string a = e2e::ReadFile(Shot("a.png")), b = e2e::ReadFile(Shot("b.png")), c = e2e::ReadFile(Shot("c.png"));
+    std::string a = e2e::ReadFile(Shot("a.png")), b = e2e::ReadFile(Shot("b.png")),
+                c = e2e::ReadFile(Shot("c.png"));
     ASSERT_FALSE(a.empty());
     ASSERT_FALSE(b.empty());
     EXPECT_NE(a, b);
@@ -74,7 +78,9 @@ TEST_F(Velvane, TheReplayedDriveMovesTheSpeedometer) {
 
 namespace {
 
-std::string Utf16(const std::u16string& text) { return platform::testing::Utf16File(text); }
+std::string Utf16(const std::u16string& text) {
+    return platform::testing::Utf16File(text);
+}
 
 // The sample's configuration after: skin "Nacht" chosen for the speedometer,
 // "Km.ini" added to the top-speed overlay, the empty view shown, saved under
@@ -82,30 +88,51 @@ std::string Utf16(const std::u16string& text) { return platform::testing::Utf16F
 std::string ExpectedConfiguration() {
     const std::u16string p = u"..\\Program Files\\Velvane\\";
     return Utf16(u"[Speedo]\r\n"
-                 u"Ini = " + p + u"Skins\\Tacho\\Tag.ini\r\n"
-                 u"InitialIni = " + p + u"Skins\\Tacho\\Nacht.ini\r\n"
-                 u"Ini = " + p + u"Skins\\Tacho\\Geteilt.ini\r\n"
-                 u"Ini = " + p + u"Skins\\Tacho\\Bild.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Skins\\Tacho\\Tag.ini\r\n"
+                 u"InitialIni = " +
+                 p +
+                 u"Skins\\Tacho\\Nacht.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Skins\\Tacho\\Geteilt.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Skins\\Tacho\\Bild.ini\r\n"
                  u"\r\n"
                  u"[Empty]\r\n"
                  u"Initial = y\r\n"
-                 u"InitialIni = " + p + u"Skins\\Leer\\Blau.ini\r\n"
+                 u"InitialIni = " +
+                 p +
+                 u"Skins\\Leer\\Blau.ini\r\n"
                  u"\r\n"
                  u"[FullLog]\r\n"
-                 u"Ini = " + p + u"Logs\\NMEA.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Logs\\NMEA.ini\r\n"
                  u"\r\n"
                  u"[SpeedLog]\r\n"
-                 u"Ini = " + p + u"Logs\\Geschwindigkeit.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Logs\\Geschwindigkeit.ini\r\n"
                  u"\r\n"
                  u"[TopSpeed]\r\n"
-                 u"Ini = " + p + u"Skins\\Overlays\\Vmax.ini\r\n"
-                 u"InitialIni = " + p + u"Skins\\Overlays\\Km.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Skins\\Overlays\\Vmax.ini\r\n"
+                 u"InitialIni = " +
+                 p +
+                 u"Skins\\Overlays\\Km.ini\r\n"
                  u"\r\n"
                  u"[Odometer]\r\n"
-                 u"Ini = " + p + u"Skins\\Overlays\\Km.ini\r\n"
+                 u"Ini = " +
+                 p +
+                 u"Skins\\Overlays\\Km.ini\r\n"
                  u"\r\n"
                  u"[Clock]\r\n"
-                 u"Ini = " + p + u"Skins\\Overlays\\Uhr.ini\r\n");
+                 u"Ini = " +
+                 p + u"Skins\\Overlays\\Uhr.ini\r\n");
 }
 
 } // namespace
@@ -126,17 +153,23 @@ TEST_F(Velvane, TheMenuChangesSkinsViewsAndOverlaysAndTheConfigurationRoundTrips
         // Anzeige > Leer
         "key 13\nkey 39\nkey 13\nkey 39\nkey 13\n"
         "wait 1000\n"
-        "snapshot \"" + Shot("empty.png") + "\"\n"
+        "snapshot \"" +
+        Shot("empty.png") +
+        "\"\n"
         // Velvane > Konfig. > Speichern...
         "file \"Einstellungen speichern:\" \"\\Storage Card\\mine.ini\"\n"
         "key 13\nkey 37\nkey 13\nkey 13\nkey 39\nkey 13\n";
     fs::create_directories(device.Root() / "Storage Card");
     ASSERT_EQ(Run(script), 0) << Transcript();
     const std::string t = Transcript();
-    EXPECT_NE(t.find("filedialog open title=\"Ini öffnen\" answer=\"\\\\Program Files"), std::string::npos) << t;
-    EXPECT_NE(t.find("messagebox caption=\"Vorhanden\" text=\"Die Ini wurde schon geladen und kann im Menü "
-                     "ausgewählt werden.\""),
+    EXPECT_NE(t.find("filedialog open title=\"Ini öffnen\" answer=\"\\\\Program Files"),
               std::string::npos)
+        << t;
+    EXPECT_NE(
+        t.find(
+            "messagebox caption=\"Vorhanden\" text=\"Die Ini wurde schon geladen und kann im Menü "
+            "ausgewählt werden.\""),
+        std::string::npos)
         << t;
     EXPECT_EQ(File("Storage Card/mine.ini"), ExpectedConfiguration());
 

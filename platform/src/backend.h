@@ -27,7 +27,8 @@ public:
     // The window's surface holds a new frame.
     virtual void Present(Window&) {}
     // Windows of other processes (X11 only); zero when not found.
-    virtual uint64_t FindForeignWindow(std::u16string_view /*className*/, std::u16string_view /*title*/) {
+    virtual uint64_t FindForeignWindow(std::u16string_view /*className*/,
+                                       std::u16string_view /*title*/) {
         return 0;
     }
     virtual bool ActivateForeignWindow(uint64_t /*id*/) { return false; }

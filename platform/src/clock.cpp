@@ -19,10 +19,14 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 } // namespace
 
-uint32_t GetTickCount() { return static_cast<uint32_t>(CurrentBackend().MonotonicMs()); }
+uint32_t GetTickCount() {
+    return static_cast<uint32_t>(CurrentBackend().MonotonicMs());
+}
 
 bool IsValid(const SystemTime& t) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -61,7 +65,9 @@ SystemTime FromUnixMilliseconds(int64_t ms) {
     return t;
 }
 
-SystemTime GetSystemTime() { return FromUnixMilliseconds(CurrentBackend().HostUtcMs() + g_deviceOffsetMs); }
+SystemTime GetSystemTime() {
+    return FromUnixMilliseconds(CurrentBackend().HostUtcMs() + g_deviceOffsetMs);
+}
 
 SystemTime GetLocalTime() {
     int64_t utc = CurrentBackend().HostUtcMs() + g_deviceOffsetMs;

@@ -17,7 +17,9 @@ namespace platform {
 
 namespace {
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 std::vector<std::u16string> SplitDevicePath(std::u16string_view path, bool& ok) {
     std::vector<std::u16string> parts;
@@ -76,7 +78,9 @@ bool Fail(ErrorCode code, const std::string& message) {
     return false;
 }
 
-std::string Describe(std::u16string_view devicePath) { return ToUtf8(devicePath); }
+std::string Describe(std::u16string_view devicePath) {
+    return ToUtf8(devicePath);
+}
 
 } // namespace
 
@@ -99,7 +103,9 @@ std::optional<fs::path> HostPathOf(std::u16string_view devicePath) {
     return host;
 }
 
-std::u16string ProgramFilePath() { return Host().programFile; }
+std::u16string ProgramFilePath() {
+    return Host().programFile;
+}
 
 std::u16string ProgramDirectory() {
     const std::u16string& file = Host().programFile;
@@ -115,24 +121,41 @@ File::~File() {
         ::close(m_fd);
 }
 
-std::unique_ptr<File> File::Open(std::u16string_view devicePath, FileAccess access,
-                                 FileShare share, FileCreation creation) {
+std::unique_ptr<File> File::Open(std::u16string_view devicePath, FileAccess access, FileShare share,
+                                 FileCreation creation) {
     auto host = HostPathOf(devicePath);
     if (!host)
         return nullptr;
     int flags = O_CLOEXEC;
     switch (access) {
-    case FileAccess::Read: flags |= O_RDONLY; break;
-    case FileAccess::Write: flags |= O_WRONLY; break;
-    case FileAccess::ReadWrite: flags |= O_RDWR; break;
-    case FileAccess::Append: flags |= O_WRONLY | O_APPEND; break;
+    case FileAccess::Read:
+        flags |= O_RDONLY;
+        break;
+    case FileAccess::Write:
+        flags |= O_WRONLY;
+        break;
+    case FileAccess::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case FileAccess::Append:
+        flags |= O_WRONLY | O_APPEND;
+        break;
     }
     switch (creation) {
-    case FileCreation::OpenExisting: break;
-    case FileCreation::CreateNew: flags |= O_CREAT | O_EXCL; break;
-    case FileCreation::CreateAlways: flags |= O_CREAT | O_TRUNC; break;
-    case FileCreation::OpenAlways: flags |= O_CREAT; break;
-    case FileCreation::TruncateExisting: flags |= O_TRUNC; break;
+    case FileCreation::OpenExisting:
+        break;
+    case FileCreation::CreateNew:
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case FileCreation::CreateAlways:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case FileCreation::OpenAlways:
+        flags |= O_CREAT;
+        break;
+    case FileCreation::TruncateExisting:
+        flags |= O_TRUNC;
+        break;
     }
     if (access == FileAccess::Read && (flags & O_TRUNC)) {
         SetLastError(ErrorCode::InvalidParameter, "cannot truncate a file opened for reading");
@@ -147,7 +170,8 @@ std::unique_ptr<File> File::Open(std::u16string_view devicePath, FileAccess acce
     if (fd < 0) {
         int err = errno;
         if (err == ENOENT && !fs::is_directory(host->parent_path())) {
-            SetLastError(ErrorCode::PathNotFound, "folder missing: \"" + Describe(devicePath) + "\"");
+            SetLastError(ErrorCode::PathNotFound,
+                         "folder missing: \"" + Describe(devicePath) + "\"");
         } else if (err == EEXIST) {
             SetLastError(ErrorCode::FileExists, "file exists: \"" + Describe(devicePath) + "\"");
         } else {
@@ -159,8 +183,7 @@ std::unique_ptr<File> File::Open(std::u16string_view devicePath, FileAccess acce
     int lock = share == FileShare::Exclusive ? LOCK_EX : share == FileShare::Read ? LOCK_SH : 0;
     if (lock && ::flock(fd, lock | LOCK_NB) != 0) {
         ::close(fd);
-        SetLastError(ErrorCode::SharingViolation,
-                     "file in use: \"" + Describe(devicePath) + "\"");
+        SetLastError(ErrorCode::SharingViolation, "file in use: \"" + Describe(devicePath) + "\"");
         return nullptr;
     }
     return std::unique_ptr<File>(new File(fd, std::u16string(devicePath), access));
@@ -206,7 +229,9 @@ bool File::Write(const void* data, uint32_t size) {
 }
 
 bool File::Seek(int64_t offset, SeekOrigin origin) {
-    int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+                 : origin == SeekOrigin::Current ? SEEK_CUR
+                                                 : SEEK_END;
     if (::lseek(m_fd, offset, whence) < 0) {
         SetLastErrorFromErrno(errno, "seek \"" + Describe(m_devicePath) + "\"");
         return false;
@@ -214,7 +239,9 @@ bool File::Seek(int64_t offset, SeekOrigin origin) {
     return true;
 }
 
-int64_t File::Position() const { return ::lseek(m_fd, 0, SEEK_CUR); }
+int64_t File::Position() const {
+    return ::lseek(m_fd, 0, SEEK_CUR);
+}
 
 int64_t File::Size() const {
     struct stat st {};
@@ -237,7 +264,8 @@ std::unique_ptr<AtomicFile> AtomicFile::Create(std::u16string_view devicePath) {
         SetLastError(ErrorCode::PathNotFound, "folder missing: \"" + Describe(devicePath) + "\"");
         return nullptr;
     }
-    std::string temp = (host->parent_path() / ("." + host->filename().string() + ".XXXXXX")).string();
+    std::string temp =
+        (host->parent_path() / ("." + host->filename().string() + ".XXXXXX")).string();
     int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         SetLastErrorFromErrno(errno, "create temporary file for \"" + Describe(devicePath) + "\"");
@@ -294,12 +322,14 @@ bool ReplaceFileContents(std::u16string_view devicePath, std::string_view bytes)
 }
 
 std::optional<std::string> ReadFileContents(std::u16string_view devicePath) {
-    auto file = File::Open(devicePath, FileAccess::Read, FileShare::ReadWrite, FileCreation::OpenExisting);
+    auto file =
+        File::Open(devicePath, FileAccess::Read, FileShare::ReadWrite, FileCreation::OpenExisting);
     if (!file)
         return std::nullopt;
     int64_t size = file->Size();
     if (size < 0 || size > 0x7FFFFFFF) {
-        SetLastError(ErrorCode::NotEnoughMemory, "file too large: \"" + Describe(devicePath) + "\"");
+        SetLastError(ErrorCode::NotEnoughMemory,
+                     "file too large: \"" + Describe(devicePath) + "\"");
         return std::nullopt;
     }
     std::string bytes(static_cast<size_t>(size), '\0');
@@ -362,7 +392,8 @@ bool CreateDirectory(std::u16string_view devicePath) {
         return false;
     if (::mkdir(host->c_str(), 0755) != 0) {
         if (errno == ENOENT)
-            return Fail(ErrorCode::PathNotFound, "parent folder missing: \"" + Describe(devicePath) + "\"");
+            return Fail(ErrorCode::PathNotFound,
+                        "parent folder missing: \"" + Describe(devicePath) + "\"");
         SetLastErrorFromErrno(errno, "create folder \"" + Describe(devicePath) + "\"");
         return false;
     }
@@ -396,7 +427,8 @@ bool MatchesPattern(std::u16string_view name, std::u16string_view pattern) {
     // Iterative wildcard match with one backtrack point for the last "*".
     size_t n = 0, p = 0, starP = std::u16string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
+        if (p < pattern.size() &&
+            (pattern[p] == u'?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
             ++n, ++p;
         } else if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
@@ -420,7 +452,8 @@ std::vector<FoundFile> FindFiles(std::u16string_view pattern) {
     std::vector<FoundFile> result;
     size_t cut = pattern.find_last_of(u"\\/");
     if (cut == std::u16string_view::npos) {
-        SetLastError(ErrorCode::InvalidParameter, "not an absolute device path: \"" + Describe(pattern) + "\"");
+        SetLastError(ErrorCode::InvalidParameter,
+                     "not an absolute device path: \"" + Describe(pattern) + "\"");
         return result;
     }
     std::u16string_view folder = pattern.substr(0, cut + 1);
@@ -451,11 +484,13 @@ std::vector<FoundFile> FindFiles(std::u16string_view pattern) {
         if (name[0] == '.')
             f.attributes |= AttributeHidden;
         f.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
-        f.lastWriteUnixMs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+        f.lastWriteUnixMs =
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
         result.push_back(std::move(f));
     }
     closedir(d);
-    std::sort(result.begin(), result.end(), [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
+    std::sort(result.begin(), result.end(),
+              [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
     SetLastError(ErrorCode::None);
     return result;
 }

@@ -1,7 +1,7 @@
 #include "platform/host.h"
 #include "backend.h"
-#include "window_system.h"
 #include "platform/text.h"
+#include "window_system.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +54,8 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
         h.backend = BackendKind::Sdl;
     else {
         if (!backend.empty())
-            std::fprintf(stderr, "CE_BACKEND=\"%s\" is neither sdl nor headless\n", backend.c_str());
+            std::fprintf(stderr, "CE_BACKEND=\"%s\" is neither sdl nor headless\n",
+                         backend.c_str());
         bool display = !Env("DISPLAY").empty() || !Env("WAYLAND_DISPLAY").empty();
         h.backend = display ? BackendKind::Sdl : BackendKind::Headless;
     }
@@ -78,7 +79,8 @@ void Initialize(const HostSettings& settings) {
         WindowSystem::Get().Clear(); // windows of the previous backend go with it
     g_host = settings;
     g_backend.reset();
-    g_backend = settings.backend == BackendKind::Sdl ? MakeSdlBackend(g_host) : MakeHeadlessBackend(g_host);
+    g_backend =
+        settings.backend == BackendKind::Sdl ? MakeSdlBackend(g_host) : MakeHeadlessBackend(g_host);
     g_initialized = true;
 }
 

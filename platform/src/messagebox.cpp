@@ -7,43 +7,63 @@ namespace platform {
 
 int DefaultAnswer(MessageBoxButtons buttons) {
     switch (buttons) {
-    case MessageBoxButtons::Ok: return IdOk;
-    case MessageBoxButtons::YesNo: return IdNo;
-    default: return IdCancel;
+    case MessageBoxButtons::Ok:
+        return IdOk;
+    case MessageBoxButtons::YesNo:
+        return IdNo;
+    default:
+        return IdCancel;
     }
 }
 
 const char* ButtonsName(MessageBoxButtons buttons) {
     switch (buttons) {
-    case MessageBoxButtons::Ok: return "Ok";
-    case MessageBoxButtons::OkCancel: return "OkCancel";
-    case MessageBoxButtons::YesNo: return "YesNo";
-    case MessageBoxButtons::YesNoCancel: return "YesNoCancel";
-    case MessageBoxButtons::RetryCancel: return "RetryCancel";
+    case MessageBoxButtons::Ok:
+        return "Ok";
+    case MessageBoxButtons::OkCancel:
+        return "OkCancel";
+    case MessageBoxButtons::YesNo:
+        return "YesNo";
+    case MessageBoxButtons::YesNoCancel:
+        return "YesNoCancel";
+    case MessageBoxButtons::RetryCancel:
+        return "RetryCancel";
     }
     return "?";
 }
 
 const char* IconName(MessageBoxIcon icon) {
     switch (icon) {
-    case MessageBoxIcon::None: return "None";
-    case MessageBoxIcon::Error: return "Error";
-    case MessageBoxIcon::Question: return "Question";
-    case MessageBoxIcon::Exclamation: return "Exclamation";
-    case MessageBoxIcon::Information: return "Information";
+    case MessageBoxIcon::None:
+        return "None";
+    case MessageBoxIcon::Error:
+        return "Error";
+    case MessageBoxIcon::Question:
+        return "Question";
+    case MessageBoxIcon::Exclamation:
+        return "Exclamation";
+    case MessageBoxIcon::Information:
+        return "Information";
     }
     return "?";
 }
 
 const char* AnswerName(int id) {
     switch (id) {
-    case IdOk: return "Ok";
-    case IdCancel: return "Cancel";
-    case IdAbort: return "Abort";
-    case IdRetry: return "Retry";
-    case IdIgnore: return "Ignore";
-    case IdYes: return "Yes";
-    case IdNo: return "No";
+    case IdOk:
+        return "Ok";
+    case IdCancel:
+        return "Cancel";
+    case IdAbort:
+        return "Abort";
+    case IdRetry:
+        return "Retry";
+    case IdIgnore:
+        return "Ignore";
+    case IdYes:
+        return "Yes";
+    case IdNo:
+        return "No";
     }
     return "?";
 }

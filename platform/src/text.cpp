@@ -7,10 +7,9 @@ namespace {
 
 // Windows-1252 0x80..0x9F; the undefined bytes keep their C1 value.
 constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -93,7 +92,8 @@ std::u16string FromUtf8(std::string_view text) {
                 break;
             c = (c << 6) | (static_cast<unsigned char>(text[i + j]) & 0x3F);
         }
-        if (j <= static_cast<size_t>(extra) || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        if (j <= static_cast<size_t>(extra) || c < min || c > 0x10FFFF ||
+            (c >= 0xD800 && c <= 0xDFFF)) {
             AppendUtf16(out, kReplacement);
             i += j;
             continue;
@@ -131,13 +131,15 @@ std::optional<std::string> ToAnsi(std::u16string_view text) {
             }
         }
         if (found < 0) {
-            SetLastError(ErrorCode::NoUnicodeTranslation,
-                         "character U+" + [&] {
-                             char buf[8];
-                             snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(c));
-                             return std::string(buf);
-                         }() + " at position " + std::to_string(i) +
-                             " has no place in Windows-1252");
+            SetLastError(
+                ErrorCode::NoUnicodeTranslation,
+                "character U+" +
+                    [&] {
+                        char buf[8];
+                        snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(c));
+                        return std::string(buf);
+                    }() +
+                    " at position " + std::to_string(i) + " has no place in Windows-1252");
             return std::nullopt;
         }
         out += static_cast<char>(0x80 + found);
@@ -145,7 +147,9 @@ std::optional<std::string> ToAnsi(std::u16string_view text) {
     return out;
 }
 
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
+char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + 32 : c;
+}
 
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size())
@@ -160,12 +164,23 @@ std::string QuoteForTranscript(std::u16string_view text) {
     std::string out;
     for (char c : ToUtf8(text)) {
         switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

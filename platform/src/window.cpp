@@ -9,17 +9,22 @@
 
 namespace platform {
 
-void WindowHandler::OnClose(Window& window) { window.Destroy(); }
+void WindowHandler::OnClose(Window& window) {
+    window.Destroy();
+}
 
 Window::Window(const WindowOptions& options, WindowHandler& handler)
-    : m_className(options.className), m_title(options.title), m_rect(options.rect), m_style(options.style),
-      m_owner(options.owner), m_handler(handler), m_visible(options.visible) {}
+    : m_className(options.className), m_title(options.title), m_rect(options.rect),
+      m_style(options.style), m_owner(options.owner), m_handler(handler),
+      m_visible(options.visible) {}
 
 Window* Window::Create(const WindowOptions& options, WindowHandler& handler) {
     return WindowSystem::Get().Create(options, handler);
 }
 
-void Window::Destroy() { WindowSystem::Get().Destroy(*this); }
+void Window::Destroy() {
+    WindowSystem::Get().Destroy(*this);
+}
 
 void Window::Invalidate() {
     if (!m_destroyed)
@@ -36,7 +41,9 @@ void Window::SetTimer(int id, uint32_t periodMs, std::function<void()> callback)
         WindowSystem::Get().SetTimer(*this, id, periodMs, std::move(callback));
 }
 
-void Window::KillTimer(int id) { WindowSystem::Get().KillTimer(*this, id); }
+void Window::KillTimer(int id) {
+    WindowSystem::Get().KillTimer(*this, id);
+}
 
 void Window::SetTitle(std::u16string_view title) {
     m_title = title;
@@ -63,7 +70,9 @@ void Window::Show(bool visible) {
     CurrentBackend().WindowChanged(*this);
 }
 
-void Window::BringToFront() { WindowSystem::Get().BringToFront(*this); }
+void Window::BringToFront() {
+    WindowSystem::Get().BringToFront(*this);
+}
 
 void Window::Close() {
     if (!m_destroyed)
@@ -90,7 +99,9 @@ bool Window::SnapshotPng(const std::filesystem::path& hostPath) {
     return m_surface->SavePng(hostPath);
 }
 
-std::vector<Window*> TopLevelWindows() { return WindowSystem::Get().Live(); }
+std::vector<Window*> TopLevelWindows() {
+    return WindowSystem::Get().Live();
+}
 
 Window* FindWindow(std::u16string_view className, std::u16string_view title) {
     for (Window* w : WindowSystem::Get().Live())
@@ -99,7 +110,9 @@ Window* FindWindow(std::u16string_view className, std::u16string_view title) {
     return nullptr;
 }
 
-Rect WorkArea() { return {0, 0, Host().screenWidth, Host().screenHeight}; }
+Rect WorkArea() {
+    return {0, 0, Host().screenWidth, Host().screenHeight};
+}
 
 int RunMessageLoop() {
     auto& system = WindowSystem::Get();
@@ -110,11 +123,17 @@ int RunMessageLoop() {
     return code;
 }
 
-void PostQuit(int exitCode) { WindowSystem::Get().PostQuit(exitCode); }
+void PostQuit(int exitCode) {
+    WindowSystem::Get().PostQuit(exitCode);
+}
 
-void PostTask(std::function<void()> fn) { WindowSystem::Get().Post(std::move(fn)); }
+void PostTask(std::function<void()> fn) {
+    WindowSystem::Get().Post(std::move(fn));
+}
 
-bool PumpMessages() { return WindowSystem::Get().Pump(); }
+bool PumpMessages() {
+    return WindowSystem::Get().Pump();
+}
 
 bool WaitAndPump() {
     auto& system = WindowSystem::Get();
@@ -207,7 +226,8 @@ WindowSystem& WindowSystem::Get() {
 
 Window* WindowSystem::Create(const WindowOptions& options, WindowHandler& handler) {
     if (options.rect.Width() <= 0 || options.rect.Height() <= 0) {
-        SetLastError(ErrorCode::InvalidParameter, "window \"" + ToUtf8(options.title) + "\" has no size");
+        SetLastError(ErrorCode::InvalidParameter,
+                     "window \"" + ToUtf8(options.title) + "\" has no size");
         return nullptr;
     }
     std::unique_ptr<Window> window(new Window(options, handler));
@@ -220,7 +240,8 @@ Window* WindowSystem::Create(const WindowOptions& options, WindowHandler& handle
     if (!handler.OnCreate(*w)) {
         Destroy(*w);
         ReapDestroyed();
-        SetLastError(ErrorCode::InvalidParameter, "window \"" + ToUtf8(options.title) + "\" refused creation");
+        SetLastError(ErrorCode::InvalidParameter,
+                     "window \"" + ToUtf8(options.title) + "\" refused creation");
         return nullptr;
     }
     w->m_creating = false;
@@ -246,7 +267,8 @@ void WindowSystem::Destroy(Window& window) {
 }
 
 void WindowSystem::BringToFront(Window& window) {
-    auto it = std::find_if(m_windows.begin(), m_windows.end(), [&](auto& w) { return w.get() == &window; });
+    auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                           [&](auto& w) { return w.get() == &window; });
     if (it == m_windows.end())
         return;
     std::rotate(it, it + 1, m_windows.end());
@@ -284,7 +306,8 @@ Window* WindowSystem::TopVisible() const {
     return nullptr;
 }
 
-void WindowSystem::SetTimer(Window& window, int id, uint32_t periodMs, std::function<void()> callback) {
+void WindowSystem::SetTimer(Window& window, int id, uint32_t periodMs,
+                            std::function<void()> callback) {
     uint64_t now = CurrentBackend().MonotonicMs();
     uint32_t period = std::max<uint32_t>(periodMs, 1);
     for (auto& t : m_timers) {
@@ -299,9 +322,10 @@ void WindowSystem::SetTimer(Window& window, int id, uint32_t periodMs, std::func
 }
 
 void WindowSystem::KillTimer(Window& window, int id) {
-    m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(),
-                                  [&](const Timer& t) { return t.window == &window && t.id == id; }),
-                   m_timers.end());
+    m_timers.erase(
+        std::remove_if(m_timers.begin(), m_timers.end(),
+                       [&](const Timer& t) { return t.window == &window && t.id == id; }),
+        m_timers.end());
 }
 
 int64_t WindowSystem::MillisecondsToNextTimer() const {
@@ -382,8 +406,9 @@ void WindowSystem::PaintPending() {
 }
 
 void WindowSystem::ReapDestroyed() {
-    m_windows.erase(std::remove_if(m_windows.begin(), m_windows.end(), [](auto& w) { return w->m_destroyed; }),
-                    m_windows.end());
+    m_windows.erase(
+        std::remove_if(m_windows.begin(), m_windows.end(), [](auto& w) { return w->m_destroyed; }),
+        m_windows.end());
 }
 
 void WindowSystem::PostQuit(int code) {

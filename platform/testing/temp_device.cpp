@@ -72,7 +72,8 @@ std::string Bmp24File(int w, int h, const std::function<Color(int x, int y)>& pi
     auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
     b += "BM";
     u32(54 + dataSize), u32(0), u32(54);
-    u32(40), u32(w), u32(h), u16(1), u16(24), u32(0), u32(dataSize), u32(2835), u32(2835), u32(0), u32(0);
+    u32(40), u32(w), u32(h), u16(1), u16(24), u32(0), u32(dataSize), u32(2835), u32(2835), u32(0),
+        u32(0);
     for (int y = h - 1; y >= 0; --y) { // bottom row first
         std::string row;
         for (int x = 0; x < w; ++x) {

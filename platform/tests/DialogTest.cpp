@@ -96,8 +96,8 @@ TEST(Dialog, ModalDialogRunsTheScriptAndEndsWithItsResult) {
                          "click 1\n");
     EXPECT_EQ(Dialog::RunModal(SettingsTemplate(), spy, nullptr), IdOk);
     EXPECT_TRUE(rmc);
-    EXPECT_FALSE(vtg);   // the same group
-    EXPECT_TRUE(gga);    // another group, untouched
+    EXPECT_FALSE(vtg);                        // the same group
+    EXPECT_TRUE(gga);                         // another group, untouched
     EXPECT_EQ(typed, u"\\\\GPS\\\\gpsy.ini"); // the Back key removes the last character
     // Disabled buttons neither notify nor check.
     for (auto& c : spy.commands) {
@@ -276,13 +276,15 @@ TEST(FileDialog, BrowsesFoldersAndChecksTheName) {
 
     // Into the folder, then a name without extension that does not exist.
     d->SetCurSel(101, 1);
-    d->GetWindow().Tap(d->ControlRect(101).left + 5, d->ControlRect(101).top + 3 + d->UnitsToPixelsY(8));
+    d->GetWindow().Tap(d->ControlRect(101).left + 5,
+                       d->ControlRect(101).top + 3 + d->UnitsToPixelsY(8));
     EXPECT_EQ(d->GetText(100), u"\\Programme\\Velvane\\Skins\\");
     d->SetText(102, u"night");
     EXPECT_TRUE(d->Click(IdOk));
     EXPECT_FALSE(got);
     auto boxes = TranscriptLines();
-    EXPECT_NE(boxes.back().find("Die Datei wurde nicht gefunden."), std::string::npos) << boxes.back();
+    EXPECT_NE(boxes.back().find("Die Datei wurde nicht gefunden."), std::string::npos)
+        << boxes.back();
     d->SetText(102, u"day");
     EXPECT_TRUE(d->Click(IdOk));
     ASSERT_TRUE(got);

@@ -1,7 +1,7 @@
-#include "platform/error.h"
 #include "platform/file.h"
-#include "platform/text.h"
+#include "platform/error.h"
 #include "platform/testing/temp_device.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -22,7 +22,8 @@ std::string ReadAll(File& f) {
 
 TEST(DevicePath, MapsUnderTheRootAndNeverLeavesIt) {
     TempDevice device;
-    EXPECT_EQ(*HostPathOf(u"\\My Documents\\target.3na"), device.Root() / "My Documents" / "target.3na");
+    EXPECT_EQ(*HostPathOf(u"\\My Documents\\target.3na"),
+              device.Root() / "My Documents" / "target.3na");
     EXPECT_EQ(*HostPathOf(u"/a/b"), device.Root() / "a" / "b");
     EXPECT_EQ(*HostPathOf(u"\\a\\..\\b\\.\\c"), device.Root() / "b" / "c");
     EXPECT_EQ(*HostPathOf(u"\\"), device.Root());
@@ -32,7 +33,8 @@ TEST(DevicePath, MapsUnderTheRootAndNeverLeavesIt) {
     }
     // The device ignores case: an existing file is found whatever case names it.
     device.Put(u"\\Storage Card\\Skins\\Day.ini", "x");
-    EXPECT_EQ(*HostPathOf(u"\\storage card\\SKINS\\day.INI"), device.Root() / "Storage Card" / "Skins" / "Day.ini");
+    EXPECT_EQ(*HostPathOf(u"\\storage card\\SKINS\\day.INI"),
+              device.Root() / "Storage Card" / "Skins" / "Day.ini");
     EXPECT_TRUE(FileExists(u"\\STORAGE CARD\\skins\\DAY.ini"));
 }
 
@@ -44,26 +46,32 @@ TEST(DevicePath, ProgramFolderIsADevicePath) {
 
 TEST(File, OpenModesCreateTruncateAppendAndRefuse) {
     TempDevice device;
-    EXPECT_FALSE(File::Open(u"\\a.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting));
+    EXPECT_FALSE(
+        File::Open(u"\\a.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting));
     EXPECT_EQ(LastError().code, ErrorCode::FileNotFound);
-    EXPECT_FALSE(File::Open(u"\\no\\a.txt", FileAccess::Write, FileShare::Read, FileCreation::CreateAlways));
+    EXPECT_FALSE(
+        File::Open(u"\\no\\a.txt", FileAccess::Write, FileShare::Read, FileCreation::CreateAlways));
     EXPECT_EQ(LastError().code, ErrorCode::PathNotFound);
 
     {
-        auto f = File::Open(u"\\a.txt", FileAccess::Write, FileShare::Exclusive, FileCreation::CreateNew);
+        auto f = File::Open(u"\\a.txt", FileAccess::Write, FileShare::Exclusive,
+                            FileCreation::CreateNew);
         ASSERT_TRUE(f);
         EXPECT_TRUE(f->Write("hello", 5));
     }
-    EXPECT_FALSE(File::Open(u"\\a.txt", FileAccess::Write, FileShare::Read, FileCreation::CreateNew));
+    EXPECT_FALSE(
+        File::Open(u"\\a.txt", FileAccess::Write, FileShare::Read, FileCreation::CreateNew));
     EXPECT_EQ(LastError().code, ErrorCode::FileExists);
     {
-        auto f = File::Open(u"\\a.txt", FileAccess::Append, FileShare::Read, FileCreation::OpenAlways);
+        auto f =
+            File::Open(u"\\a.txt", FileAccess::Append, FileShare::Read, FileCreation::OpenAlways);
         ASSERT_TRUE(f);
         f->Seek(0, SeekOrigin::Begin); // appends go to the end whatever the position
         EXPECT_TRUE(f->Write(" world", 6));
     }
     {
-        auto f = File::Open(u"\\a.txt", FileAccess::ReadWrite, FileShare::Read, FileCreation::OpenExisting);
+        auto f = File::Open(u"\\a.txt", FileAccess::ReadWrite, FileShare::Read,
+                            FileCreation::OpenExisting);
         ASSERT_TRUE(f);
         EXPECT_EQ(f->Size(), 11);
         EXPECT_EQ(ReadAll(*f), "hello world");
@@ -78,7 +86,8 @@ TEST(File, OpenModesCreateTruncateAppendAndRefuse) {
         EXPECT_FALSE(f->Seek(-100, SeekOrigin::Begin));
     }
     {
-        auto f = File::Open(u"\\a.txt", FileAccess::Write, FileShare::Read, FileCreation::CreateAlways);
+        auto f =
+            File::Open(u"\\a.txt", FileAccess::Write, FileShare::Read, FileCreation::CreateAlways);
         ASSERT_TRUE(f);
         EXPECT_EQ(f->Size(), 0);
         char c;
@@ -87,21 +96,27 @@ TEST(File, OpenModesCreateTruncateAppendAndRefuse) {
         EXPECT_EQ(LastError().code, ErrorCode::AccessDenied);
     }
     CreateDirectory(u"\\dir");
-    EXPECT_FALSE(File::Open(u"\\dir", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting));
+    EXPECT_FALSE(
+        File::Open(u"\\dir", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting));
 }
 
 TEST(File, SharingRefusesWhatTheFirstOpenerForbids) {
     TempDevice device;
     device.Put(u"\\log.txt", "x");
-    auto exclusive = File::Open(u"\\log.txt", FileAccess::Write, FileShare::Exclusive, FileCreation::OpenExisting);
+    auto exclusive = File::Open(u"\\log.txt", FileAccess::Write, FileShare::Exclusive,
+                                FileCreation::OpenExisting);
     ASSERT_TRUE(exclusive);
-    EXPECT_FALSE(File::Open(u"\\log.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting));
+    EXPECT_FALSE(
+        File::Open(u"\\log.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting));
     EXPECT_EQ(LastError().code, ErrorCode::SharingViolation);
     exclusive.reset();
-    auto reader1 = File::Open(u"\\log.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting);
-    auto reader2 = File::Open(u"\\log.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting);
+    auto reader1 =
+        File::Open(u"\\log.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting);
+    auto reader2 =
+        File::Open(u"\\log.txt", FileAccess::Read, FileShare::Read, FileCreation::OpenExisting);
     EXPECT_TRUE(reader1 && reader2);
-    EXPECT_FALSE(File::Open(u"\\log.txt", FileAccess::Write, FileShare::Exclusive, FileCreation::OpenExisting));
+    EXPECT_FALSE(File::Open(u"\\log.txt", FileAccess::Write, FileShare::Exclusive,
+                            FileCreation::OpenExisting));
 }
 
 TEST(File, CopyMoveDeleteAndFolders) {
@@ -156,12 +171,19 @@ TEST(File, FindFilesMatchesPatternsWithAttributes) {
         std::u16string_view name, pattern;
         bool match;
     } cases[] = {
-        {u"day.ini", u"*.ini", true},   {u"day.ini", u"*.INI", true},  {u"day.ini.bak", u"*.ini", false},
-        {u"day", u"*.*", true},         {u"a.b", u"?.?", true},        {u"ab.b", u"?.?", false},
-        {u"aXbXc", u"a*b*c", true},     {u"abc", u"a*b*c*d", false},   {u"", u"*", true},
+        {u"day.ini", u"*.ini", true},
+        {u"day.ini", u"*.INI", true},
+        {u"day.ini.bak", u"*.ini", false},
+        {u"day", u"*.*", true},
+        {u"a.b", u"?.?", true},
+        {u"ab.b", u"?.?", false},
+        {u"aXbXc", u"a*b*c", true},
+        {u"abc", u"a*b*c*d", false},
+        {u"", u"*", true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.match) << ToUtf8(c.name) << " ~ " << ToUtf8(c.pattern);
+        EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.match)
+            << ToUtf8(c.name) << " ~ " << ToUtf8(c.pattern);
 }
 
 TEST(AtomicFile, ReplacesWholeOrNotAtAll) {
@@ -188,7 +210,8 @@ TEST(AtomicFile, ReplacesWholeOrNotAtAll) {
     EXPECT_TRUE(f->Commit());
     EXPECT_FALSE(f->Commit());
     EXPECT_EQ(device.Get(u"\\Velvane.ini"), "third");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(device.Root()), {}), 2); // Velvane.ini, ro
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(device.Root()), {}),
+              2); // Velvane.ini, ro
     EXPECT_FALSE(AtomicFile::Create(u"\\missing\\x.ini"));
     EXPECT_EQ(LastError().code, ErrorCode::PathNotFound);
 }

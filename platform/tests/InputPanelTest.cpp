@@ -1,5 +1,5 @@
-#include "platform/error.h"
 #include "platform/inputpanel.h"
+#include "platform/error.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
 

@@ -1,5 +1,5 @@
-#include "platform/headless.h"
 #include "platform/messagebox.h"
+#include "platform/headless.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
 
@@ -10,9 +10,12 @@ using namespace platform;
 TEST(MessageBox, UnansweredBoxesTakeCancelOrNoElseOk) {
     platform::testing::TempDevice device;
     EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::Ok, MessageBoxIcon::None), IdOk);
-    EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::OkCancel, MessageBoxIcon::None), IdCancel);
-    EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::YesNo, MessageBoxIcon::None), IdNo);
-    EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::RetryCancel, MessageBoxIcon::None), IdCancel);
+    EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::OkCancel, MessageBoxIcon::None),
+              IdCancel);
+    EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::YesNo, MessageBoxIcon::None),
+              IdNo);
+    EXPECT_EQ(MessageBox(nullptr, u"t", u"c", MessageBoxButtons::RetryCancel, MessageBoxIcon::None),
+              IdCancel);
 }
 
 TEST(MessageBox, QueuedAnswersGoToTheBoxTheyName) {
@@ -29,8 +32,9 @@ TEST(MessageBox, QueuedAnswersGoToTheBoxTheyName) {
     EXPECT_EQ(headless::PendingMessageBoxAnswers(), 0u);
     auto lines = TranscriptLines();
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "messagebox caption=\"Beenden?\" text=\"Wirklich\\n\\\"beenden\\\"?\" buttons=YesNo "
-                        "icon=Question answer=Yes");
+    EXPECT_EQ(lines[1],
+              "messagebox caption=\"Beenden?\" text=\"Wirklich\\n\\\"beenden\\\"?\" buttons=YesNo "
+              "icon=Question answer=Yes");
     // An answer the box does not offer is left for another box.
     headless::QueueMessageBoxAnswer(u"*", IdYes);
     EXPECT_EQ(MessageBox(nullptr, u"x", u"y", MessageBoxButtons::Ok, MessageBoxIcon::None), IdOk);

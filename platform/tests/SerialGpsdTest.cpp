@@ -74,7 +74,8 @@ protected:
 TEST_F(Gpsd, YieldsTheNmeaOfTheServer) {
     const std::string gpsfake = FindProgram("gpsfake");
     if (gpsfake.empty() || FindProgram("gpsd").empty())
-        GTEST_SKIP() << "gpsd and gpsfake are not installed (Debian packages gpsd, gpsd-clients, python3-gps)";
+        GTEST_SKIP() << "gpsd and gpsfake are not installed (Debian packages gpsd, gpsd-clients, "
+                        "python3-gps)";
     const int tcpPort = FreeLoopbackPort();
     ASSERT_GT(tcpPort, 0);
 
@@ -82,8 +83,10 @@ TEST_F(Gpsd, YieldsTheNmeaOfTheServer) {
     for (int s = 0; s < 10; ++s) {
         char time[16];
         std::snprintf(time, sizeof time, "1235%02d.00", s);
-        log += WithChecksum(std::string("GPRMC,") + time + ",A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W");
-        log += WithChecksum(std::string("GPGGA,") + time + ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+        log += WithChecksum(std::string("GPRMC,") + time +
+                            ",A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W");
+        log += WithChecksum(std::string("GPGGA,") + time +
+                            ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
     }
     const auto logPath = device.Root() / "fake.log";
     std::ofstream(logPath, std::ios::binary) << log;
@@ -93,8 +96,8 @@ TEST_F(Gpsd, YieldsTheNmeaOfTheServer) {
     if (fake == 0) {
         setpgid(0, 0);
         const std::string port = std::to_string(tcpPort);
-        execl(gpsfake.c_str(), "gpsfake", "-q", "-n", "-c", "0.05", "-P", port.c_str(), logPath.c_str(),
-              static_cast<char*>(nullptr));
+        execl(gpsfake.c_str(), "gpsfake", "-q", "-n", "-c", "0.05", "-P", port.c_str(),
+              logPath.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     setpgid(fake, fake);

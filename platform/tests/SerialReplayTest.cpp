@@ -37,15 +37,16 @@ TEST(SerialPortMap, Sources) {
     EXPECT_DOUBLE_EQ(replay->speed, 2.5);
     EXPECT_TRUE(replay->loop);
 
-    for (const char* bad : {"serial:/dev/x", "tty:", "replay:", "replay:x,speed=0", "replay:x,speed=fast",
-                            "gpsd:host:99999", "gpsd:host:"}) {
+    for (const char* bad : {"serial:/dev/x", "tty:", "replay:", "replay:x,speed=0",
+                            "replay:x,speed=fast", "gpsd:host:99999", "gpsd:host:"}) {
         EXPECT_FALSE(ParsePortSource(bad)) << bad;
         EXPECT_EQ(LastError().code, ErrorCode::InvalidParameter) << bad;
         EXPECT_FALSE(LastError().message.empty()) << bad;
     }
     EXPECT_FALSE(FindPortSource("COM1=tty:/dev/x", 3));
     EXPECT_EQ(LastError().code, ErrorCode::FileNotFound);
-    EXPECT_FALSE(FindPortSource("nonsense;COM3=tty:/dev/x", 3)) << "a broken map is reported, not skipped";
+    EXPECT_FALSE(FindPortSource("nonsense;COM3=tty:/dev/x", 3))
+        << "a broken map is reported, not skipped";
 }
 
 class Replay : public ::testing::Test {
@@ -109,7 +110,8 @@ TEST_F(Replay, SpeedFactorAndLoop) {
     headless::AdvanceClock(250);
     EXPECT_EQ(ReadAll(*port), "$GPRMC,120001,A\r\n$GPGSA,2\r\n");
     headless::AdvanceClock(500);
-    EXPECT_EQ(ReadAll(*port), "$GPGGA,120002,x\r\n$GPGGA,120000,x\r\n$GPGSV,1\r\n$GPRMC,120000,A\r\n");
+    EXPECT_EQ(ReadAll(*port),
+              "$GPGGA,120002,x\r\n$GPGGA,120000,x\r\n$GPGSV,1\r\n$GPRMC,120000,A\r\n");
     // After a long pause the backlog is at most one round, ending where the clock is.
     headless::AdvanceClock(3600 * 1000);
     const std::string backlog = ReadAll(*port);

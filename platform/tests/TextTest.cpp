@@ -1,12 +1,13 @@
-#include "platform/error.h"
 #include "platform/text.h"
+#include "platform/error.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform;
 
 TEST(Text, Utf8RoundTripsAndRepairsBrokenInput) {
-    const std::u16string samples[] = {u"", u"Wählen Sie", u"€ 12,50", u"\U0001F697 car", u"Zeile 1:\n\"x\""};
+    const std::u16string samples[] = {u"", u"Wählen Sie", u"€ 12,50", u"\U0001F697 car",
+                                      u"Zeile 1:\n\"x\""};
     for (const auto& s : samples)
         EXPECT_EQ(FromUtf8(ToUtf8(s)), s) << ToUtf8(s);
 
@@ -14,7 +15,8 @@ TEST(Text, Utf8RoundTripsAndRepairsBrokenInput) {
     lone += static_cast<char16_t>(0xD800);
     lone += u"b";
     lone += static_cast<char16_t>(0xDC00);
-    EXPECT_EQ(ToUtf8(lone), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(ToUtf8(lone), "a\xEF\xBF\xBD"
+                            "b\xEF\xBF\xBD");
 
     struct {
         const char* name;
@@ -44,11 +46,14 @@ TEST(Text, AnsiCodePageBothWaysAndRefusesWhatItCannotHold) {
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, all);
 
-    EXPECT_EQ(ToAnsi(u"$PRWIILOG,GGA,A,T,1,0"), std::optional<std::string>("$PRWIILOG,GGA,A,T,1,0"));
-    EXPECT_EQ(ToAnsi(u"Straße €"), std::optional<std::string>("Stra\xDF" "e \x80"));
+    EXPECT_EQ(ToAnsi(u"$PRWIILOG,GGA,A,T,1,0"),
+              std::optional<std::string>("$PRWIILOG,GGA,A,T,1,0"));
+    EXPECT_EQ(ToAnsi(u"Straße €"), std::optional<std::string>("Stra\xDF"
+                                                              "e \x80"));
     EXPECT_FALSE(ToAnsi(u"Ω"));
     EXPECT_EQ(LastError().code, ErrorCode::NoUnicodeTranslation);
-    EXPECT_NE(LastError().message.find("U+03A9 at position 0"), std::string::npos) << LastError().message;
+    EXPECT_NE(LastError().message.find("U+03A9 at position 0"), std::string::npos)
+        << LastError().message;
 }
 
 TEST(Text, TranscriptQuotingEscapesControlsAndQuotes) {

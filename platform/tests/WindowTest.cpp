@@ -1,10 +1,10 @@
+#include "platform/window.h"
 #include "platform/bitmap.h"
 #include "platform/clock.h"
 #include "platform/headless.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
-#include "platform/window.h"
 
 #include <algorithm>
 #include <fstream>
@@ -98,8 +98,11 @@ TEST(Window, TimersFireInTimeOrderOnTheVirtualClock) {
             w->KillTimer(3); // a timer may kill itself
     });
     headless::AdvanceClock(1000);
-    auto at = [&](int id, int ms) { return "timer " + std::to_string(id) + " at " + std::to_string(t0 + ms); };
-    std::vector<std::string> expected = {at(1, 300), at(2, 500), at(1, 600), at(1, 900), at(2, 1000)};
+    auto at = [&](int id, int ms) {
+        return "timer " + std::to_string(id) + " at " + std::to_string(t0 + ms);
+    };
+    std::vector<std::string> expected = {at(1, 300), at(2, 500), at(1, 600), at(1, 900),
+                                         at(2, 1000)};
     EXPECT_EQ(r.events, expected);
     EXPECT_EQ(fired, 2);
     w->KillTimer(1);
@@ -126,7 +129,9 @@ TEST(Automation, ScriptsParseQuotesAndComments) {
                          "answer \"Beenden?\" yes\n"
                          "bogus 1\n"
                          "wait 100\n"
-                         "snapshot \"" + shot + "\"\n"
+                         "snapshot \"" +
+                         shot +
+                         "\"\n"
                          "quit\n");
     EXPECT_EQ(RunMessageLoop(), 3);
     auto live = TopLevelWindows(); // the main window is gone, deleted
@@ -136,7 +141,9 @@ TEST(Automation, ScriptsParseQuotesAndComments) {
     // The dialog is topmost: it has the focus for keys and text.
     std::vector<std::string> dialogExpected = {"tap 10 10", "key 13", "char a", "char  ", "char b"};
     EXPECT_EQ(dialog.events, dialogExpected);
-    EXPECT_EQ(MessageBox(nullptr, u"?", u"Beenden?", MessageBoxButtons::YesNo, MessageBoxIcon::Question), IdYes);
+    EXPECT_EQ(
+        MessageBox(nullptr, u"?", u"Beenden?", MessageBoxButtons::YesNo, MessageBoxIcon::Question),
+        IdYes);
 
     auto lines = TranscriptLines();
     auto has = [&](const std::string& prefix) {

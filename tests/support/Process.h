@@ -21,7 +21,8 @@ pid_t Start(const Program& program);
 // Its exit code, or nullopt when it did not end in time (it is then killed)
 // or ended by a signal.
 std::optional<int> Wait(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(30));
-std::optional<int> Run(const Program& program, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+std::optional<int> Run(const Program& program,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 std::string ReadFile(const std::string& hostPath);
 void WriteFile(const std::string& hostPath, const std::string& text);

@@ -17,7 +17,6 @@
 
 namespace fs = std::filesystem;
 
-
 TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display; this test runs under xvfb-run";
@@ -29,7 +28,8 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
         platform::RegCloseStore();
     }
     auto program = [&](std::vector<std::string> args, const char* backend, const char* transcript) {
-        return e2e::Program{HORTEL_BIN, std::move(args),
+        return e2e::Program{HORTEL_BIN,
+                            std::move(args),
                             {{"CE_ROOT", device.Root().string()},
                              {"CE_REGISTRY", (device.Root() / ".registry").string()},
                              {"CE_BACKEND", backend},

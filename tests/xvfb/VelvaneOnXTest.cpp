@@ -15,13 +15,15 @@ namespace fs = std::filesystem;
 namespace {
 
 e2e::Program Velvane(const fs::path& root) {
-    return e2e::Program{VELVANE_BIN, {},
-                        {{"CE_ROOT", root.string()},
-                         {"CE_REGISTRY", (root / ".registry").string()},
-                         {"CE_BACKEND", "sdl"},
-                         {"CE_SCREEN", "480x272"},
-                         {"CE_TRANSCRIPT", (root / ".transcript").string()},
-                         {"CE_PORTS", "COM1=replay:" + (root / "GPS" / "drive.nmea").string() + ",loop"}}};
+    return e2e::Program{
+        VELVANE_BIN,
+        {},
+        {{"CE_ROOT", root.string()},
+         {"CE_REGISTRY", (root / ".registry").string()},
+         {"CE_BACKEND", "sdl"},
+         {"CE_SCREEN", "480x272"},
+         {"CE_TRANSCRIPT", (root / ".transcript").string()},
+         {"CE_PORTS", "COM1=replay:" + (root / "GPS" / "drive.nmea").string() + ",loop"}}};
 }
 
 void Snapshot(const char* name) {

@@ -15,8 +15,8 @@ std::string Title(Display* d, ::Window w) {
     unsigned long count, after;
     unsigned char* data = nullptr;
     std::string title;
-    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
-            Success &&
+    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
+                           &data) == Success &&
         data) {
         title.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
@@ -36,7 +36,8 @@ std::string Title(Display* d, ::Window w) {
         XWindowAttributes a;
         if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
             XGetClassHint(d, children[i], &hint)) {
-            if (hint.res_class && cls == hint.res_class && (title.empty() || Title(d, children[i]) == title))
+            if (hint.res_class && cls == hint.res_class &&
+                (title.empty() || Title(d, children[i]) == title))
                 found = children[i];
             XFree(hint.res_name);
             XFree(hint.res_class);

@@ -70,12 +70,12 @@ struct Orbit {
 };
 
 constexpr Orbit kSky[] = {
-    {2, 63, 295, -0.2, 20, 80},  {5, 41, 68, 0.3, 15, 75},   {7, 18, 152, -0.25, 10, 60},
-    {9, 27, 221, 0.35, 10, 65},  {12, 74, 120, 0.1, 30, 85}, {13, 8, 330, -0.3, 6, 40},
-    {15, 35, 35, 0.2, 10, 70},   {18, 52, 178, -0.3, 15, 70}, {20, 11, 260, 0.3, 8, 55},
-    {25, 2.2, 95, -0.45, -6, 30}, // sets after about five minutes
-    {26, 22, 8, -0.2, 8, 60},
-    {29, -1.0, 200, 0.4, -6, 40}, // rises after two and a half minutes
+    {2, 63, 295, -0.2, 20, 80},   {5, 41, 68, 0.3, 15, 75},     {7, 18, 152, -0.25, 10, 60},
+    {9, 27, 221, 0.35, 10, 65},   {12, 74, 120, 0.1, 30, 85},   {13, 8, 330, -0.3, 6, 40},
+    {15, 35, 35, 0.2, 10, 70},    {18, 52, 178, -0.3, 15, 70},  {20, 11, 260, 0.3, 8, 55},
+    {25, 2.2, 95, -0.45, -6, 30},                               // sets after about five minutes
+    {26, 22, 8, -0.2, 8, 60},     {29, -1.0, 200, 0.4, -6, 40}, // rises after two and a half
+                                                                // minutes
 };
 constexpr size_t kSkySize = std::size(kSky);
 
@@ -103,7 +103,8 @@ double Wander(double value, double step, Random& random) {
 
 class Simulator {
 public:
-    explicit Simulator(const DriveOptions& options) : m_random(options.seed), m_start(options.start) {
+    explicit Simulator(const DriveOptions& options)
+        : m_random(options.seed), m_start(options.start) {
         m_reacquireAt.fill(0);
         m_snrNoise.fill(0.0);
     }
@@ -182,7 +183,8 @@ private:
             const double elevation = o.low + (swing <= span ? swing : 2 * span - swing);
             if (elevation < 0.0)
                 continue;
-            SatelliteView s{o.prn, static_cast<int>(std::lround(elevation)), static_cast<int>(o.azimuth)};
+            SatelliteView s{o.prn, static_cast<int>(std::lround(elevation)),
+                            static_cast<int>(o.azimuth)};
             if (m_area != Area::Tunnel && m_time >= m_reacquireAt[i]) {
                 // Low satellites are weaker and flicker more (multipath).
                 const double rise = std::sin(elevation * kRad);
@@ -210,7 +212,7 @@ private:
     Area m_area = Area::Town;
     double m_latitude = 54.30658, m_longitude = 9.66312; // Rendsburg, north of the canal
     double m_altitude = 4.0;
-    double m_speed = 0.0;   // m/s
+    double m_speed = 0.0; // m/s
     double m_course = 172.0;
     double m_speedJitter = 0.0, m_altitudeError = 0.0;
     std::array<double, kSkySize> m_snrNoise;
@@ -256,7 +258,8 @@ Dop ComputeDop(const std::vector<SatelliteView>& satellites) {
             continue;
         ++used;
         const double el = s.elevation * kRad, az = s.azimuth * kRad;
-        const double g[4] = {-std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az), -std::sin(el), 1.0};
+        const double g[4] = {-std::cos(el) * std::sin(az), -std::cos(el) * std::cos(az),
+                             -std::sin(el), 1.0};
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c)
                 m[r][c] += g[r] * g[c];
@@ -294,8 +297,12 @@ std::string DriveLog(const DriveOptions& options) {
 
 std::string GpsIni(int comPort, int baudRate) {
     const std::string text = "[GPS-Settings]\r\n"
-                             "ComPort = " + std::to_string(comPort) + "\r\n"
-                             "BaudRate = " + std::to_string(baudRate) + "\r\n"
+                             "ComPort = " +
+                             std::to_string(comPort) +
+                             "\r\n"
+                             "BaudRate = " +
+                             std::to_string(baudRate) +
+                             "\r\n"
                              "BufferSize = 512\r\n"
                              "DefaultInterval = 1\r\n"
                              "AllOFF = n\r\n";
@@ -311,7 +318,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, st
     Arguments result;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = arg == "--seconds" || arg == "--seed" || arg == "--start" || arg == "--gps-ini";
+        const bool takesValue =
+            arg == "--seconds" || arg == "--seed" || arg == "--start" || arg == "--gps-ini";
         if (takesValue && i + 1 == args.size()) {
             error = arg + " needs a value";
             return std::nullopt;
@@ -326,7 +334,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, st
         } else if (arg == "--seed") {
             const std::string& v = args[++i];
             if (!ParseNumber(v, result.drive.seed)) {
-                error = "--seed wants a whole number from 0 to 18446744073709551615, not \"" + v + "\"";
+                error =
+                    "--seed wants a whole number from 0 to 18446744073709551615, not \"" + v + "\"";
                 return std::nullopt;
             }
         } else if (arg == "--start") {

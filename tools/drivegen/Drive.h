@@ -35,8 +35,8 @@ std::string GpsIni(int comPort, int baudRate);
 
 struct Arguments {
     DriveOptions drive;
-    std::string output;    // "-" for standard output
-    std::string gpsIni;    // empty: none written
+    std::string output; // "-" for standard output
+    std::string gpsIni; // empty: none written
 };
 // Command line of the tool; nullopt with a message in error for bad input.
 std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, std::string& error);

@@ -8,8 +8,7 @@ namespace drivegen {
 
 namespace {
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
+template <typename... Args> std::string Format(const char* format, Args... args) {
     char text[128];
     const int n = std::snprintf(text, sizeof text, format, args...);
     return std::string(text, n < 0 ? 0 : std::min<size_t>(n, sizeof text - 1));
@@ -23,7 +22,9 @@ std::string FormatAngle(double degrees, int degreeDigits, char positive, char ne
                   units % 10000, degrees < 0 ? negative : positive);
 }
 
-double Knots(double kmh) { return kmh / 1.852; }
+double Knots(double kmh) {
+    return kmh / 1.852;
+}
 
 } // namespace
 
@@ -63,7 +64,11 @@ CivilTime CivilFromUnix(int64_t seconds) {
     const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
-    return {year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+    return {year,
+            month,
+            day,
+            static_cast<int>(rest / 3600),
+            static_cast<int>(rest / 60 % 60),
             static_cast<int>(rest % 60)};
 }
 
@@ -102,8 +107,12 @@ std::string FormatDate(int64_t utc) {
     return Format("%02d%02d%02d", t.day, t.month, t.year % 100);
 }
 
-std::string FormatLatitude(double degrees) { return FormatAngle(degrees, 2, 'N', 'S'); }
-std::string FormatLongitude(double degrees) { return FormatAngle(degrees, 3, 'E', 'W'); }
+std::string FormatLatitude(double degrees) {
+    return FormatAngle(degrees, 2, 'N', 'S');
+}
+std::string FormatLongitude(double degrees) {
+    return FormatAngle(degrees, 3, 'E', 'W');
+}
 
 // Without a fix receivers keep sending the time from their clock and leave
 // every measured field empty.
@@ -112,13 +121,15 @@ std::string FormatRmc(const Epoch& e) {
         return Sentence("GPRMC," + FormatTime(e.utc) + ",V,,,,,,," + FormatDate(e.utc) + ",,,N");
     return Sentence("GPRMC," + FormatTime(e.utc) + ",A," + FormatLatitude(e.latitude) + "," +
                     FormatLongitude(e.longitude) +
-                    Format(",%.2f,%.2f,", Knots(e.speedKmh), e.course) + FormatDate(e.utc) + ",,,A");
+                    Format(",%.2f,%.2f,", Knots(e.speedKmh), e.course) + FormatDate(e.utc) +
+                    ",,,A");
 }
 
 std::string FormatVtg(const Epoch& e) {
     if (!e.fix)
         return Sentence("GPVTG,,,,,,,,,N");
-    return Sentence(Format("GPVTG,%.2f,T,,M,%.2f,N,%.1f,K,A", e.course, Knots(e.speedKmh), e.speedKmh));
+    return Sentence(
+        Format("GPVTG,%.2f,T,,M,%.2f,N,%.1f,K,A", e.course, Knots(e.speedKmh), e.speedKmh));
 }
 
 std::string FormatGga(const Epoch& e) {
@@ -128,8 +139,8 @@ std::string FormatGga(const Epoch& e) {
                                     [](const SatelliteView& s) { return s.used; });
     return Sentence("GPGGA," + FormatTime(e.utc) + "," + FormatLatitude(e.latitude) + "," +
                     FormatLongitude(e.longitude) +
-                    Format(",1,%02d,%.2f,%.1f,M,%.1f,M,,", static_cast<int>(used), e.hdop, e.altitude,
-                           e.geoidSeparation));
+                    Format(",1,%02d,%.2f,%.1f,M,%.1f,M,,", static_cast<int>(used), e.hdop,
+                           e.altitude, e.geoidSeparation));
 }
 
 std::string FormatGsa(const Epoch& e) {

@@ -10,7 +10,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: drivegen [--seconds N] [--seed S] [--start YYYY-MM-DDTHH:MM:SS] [--gps-ini PATH] OUTPUT\n"
+    "usage: drivegen [--seconds N] [--seed S] [--start YYYY-MM-DDTHH:MM:SS] [--gps-ini PATH] "
+    "OUTPUT\n"
     "  OUTPUT      the NMEA log to write, \"-\" for standard output\n"
     "  --seconds   length of the drive, 1 to 86400, default 600\n"
     "  --seed      varies speeds, signal strengths and height errors, default 1\n"

@@ -83,7 +83,8 @@ std::unique_ptr<Canvas> CheckMark() {
 
 Point OnArc(int cx, int cy, int radius, double degrees) {
     const double a = degrees * std::numbers::pi / 180.0;
-    return {cx + int(std::lround(radius * std::cos(a))), cy - int(std::lround(radius * std::sin(a)))};
+    return {cx + int(std::lround(radius * std::cos(a))),
+            cy - int(std::lround(radius * std::sin(a)))};
 }
 
 // A light card with the name, a speedometer dial and a caption. The program
@@ -100,8 +101,9 @@ std::unique_ptr<Canvas> SplashCard() {
     canvas->SetTextColor(DeepBlue);
     canvas->SelectFont(platform::Font::Create(30, 700, u"Arial"));
     platform::Rect title{14, 6, w - 50, 48};
-    canvas->DrawText(u"Velvane", title, platform::TextFlag::Left | platform::TextFlag::Bottom |
-                                            platform::TextFlag::SingleLine | platform::TextFlag::NoPrefix);
+    canvas->DrawText(u"Velvane", title,
+                     platform::TextFlag::Left | platform::TextFlag::Bottom |
+                         platform::TextFlag::SingleLine | platform::TextFlag::NoPrefix);
     canvas->SelectPen(platform::Pen::Solid(1, Rgb(0x9A, 0xB4, 0xCC)));
     canvas->MoveTo(12, 52);
     canvas->LineTo(w - 12, 52);
@@ -133,7 +135,8 @@ std::unique_ptr<Canvas> SplashCard() {
     canvas->SetTextColor(Rgb(0x30, 0x40, 0x50));
     platform::Rect caption{112, 60, w - 10, h - 12};
     canvas->DrawText(u"GPS-Tacho\nfür unterwegs", caption,
-                     platform::TextFlag::Center | platform::TextFlag::VCenter | platform::TextFlag::NoPrefix);
+                     platform::TextFlag::Center | platform::TextFlag::VCenter |
+                         platform::TextFlag::NoPrefix);
     return canvas;
 }
 

@@ -11,7 +11,9 @@ namespace velvane {
 
 Application::Application() = default;
 
-Application::~Application() { Release(); }
+Application::~Application() {
+    Release();
+}
 
 bool Application::OnCreate(platform::Window& window) {
     // The client size is taken once and kept for the program's life.
@@ -52,8 +54,7 @@ void Application::OnDestroy(platform::Window&) {
     platform::PostQuit(0);
 }
 
-template <class Input>
-void Application::Route(Input offerToScreen, Input offerToMenu) {
+template <class Input> void Application::Route(Input offerToScreen, Input offerToMenu) {
     if (!m_screen)
         return;
     Menu* menu = m_tree ? m_tree->Root() : nullptr;

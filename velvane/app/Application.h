@@ -33,8 +33,7 @@ public:
     MenuTree* Tree() const { return m_tree.get(); }
 
 private:
-    template <class Input>
-    void Route(Input offerToScreen, Input offerToMenu);
+    template <class Input> void Route(Input offerToScreen, Input offerToMenu);
     void Release();
 
     int m_width = 0;

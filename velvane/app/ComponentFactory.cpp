@@ -15,7 +15,8 @@ template <class Entry> std::unique_ptr<ComponentEntry> Make(Screen& screen, Tach
 }
 
 // One function per label, since the table holds plain function pointers.
-template <const char16_t* Label> std::unique_ptr<ComponentEntry> Pending(Screen& screen, TachoModel* model) {
+template <const char16_t* Label>
+std::unique_ptr<ComponentEntry> Pending(Screen& screen, TachoModel* model) {
     return std::make_unique<PendingEntry>(screen, model, Label);
 }
 

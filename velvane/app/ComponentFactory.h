@@ -12,7 +12,7 @@ namespace velvane {
 struct ComponentClass {
     const char16_t* sectionName; // the name written back when saving
     EntryKind kind;
-    const char16_t* label;       // the menu label
+    const char16_t* label; // the menu label
     std::unique_ptr<ComponentEntry> (*create)(Screen& screen, TachoModel* model);
 };
 

@@ -20,7 +20,8 @@ platform::FileDialogOptions IniOptions(platform::Window* owner, std::u16string_v
 
 std::u16string FolderOf(std::u16string_view path) {
     const size_t cut = path.find_last_of(u"\\/");
-    return cut == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, cut + 1));
+    return cut == std::u16string_view::npos ? std::u16string()
+                                            : std::u16string(path.substr(0, cut + 1));
 }
 
 } // namespace
@@ -30,7 +31,8 @@ std::u16string OpenFileState::Directory() const {
     return folder.empty() ? platform::ProgramDirectory() : folder;
 }
 
-platform::FileDialogOptions OpenFileState::Options(platform::Window* owner, std::u16string_view title) const {
+platform::FileDialogOptions OpenFileState::Options(platform::Window* owner,
+                                                   std::u16string_view title) const {
     platform::FileDialogOptions o = IniOptions(owner, title);
     o.initialDirectory = Directory();
     o.fileMustExist = true;

@@ -66,14 +66,17 @@ GpsDialogResult GpsSettingsDialog::Run(platform::Window* owner) {
 
 bool GpsSettingsDialog::OnInit(platform::Dialog& dialog) {
     m_initialised = true;
-    dialog.Check(m_settings.SpeedProtocol() == MainSettings::SpeedFromVtg ? IdSpeedVtg : IdSpeedRmc, true);
-    dialog.Check(m_settings.PositionProtocol() == MainSettings::PositionFromGga ? IdPositionGga : IdPositionRmc,
+    dialog.Check(m_settings.SpeedProtocol() == MainSettings::SpeedFromVtg ? IdSpeedVtg : IdSpeedRmc,
+                 true);
+    dialog.Check(m_settings.PositionProtocol() == MainSettings::PositionFromGga ? IdPositionGga
+                                                                                : IdPositionRmc,
                  true);
     dialog.SetText(IdPath, m_settings.GpsIni());
     return true;
 }
 
-void GpsSettingsDialog::OnCommand(platform::Dialog& dialog, int id, platform::Notification notification) {
+void GpsSettingsDialog::OnCommand(platform::Dialog& dialog, int id,
+                                  platform::Notification notification) {
     if (notification != platform::Notification::Clicked)
         return;
     switch (id) {
@@ -105,18 +108,21 @@ void GpsSettingsDialog::OnClose(platform::Dialog& dialog) {
 void GpsSettingsDialog::Accept(platform::Dialog& dialog) {
     const std::u16string path = dialog.GetText(IdPath);
     if (path.empty()) {
-        platform::MessageBox(&dialog.GetWindow(), u"Bitte wählen Sie noch eine GPSIni aus.", u"GPSIni",
-                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::None);
+        platform::MessageBox(&dialog.GetWindow(), u"Bitte wählen Sie noch eine GPSIni aus.",
+                             u"GPSIni", platform::MessageBoxButtons::Ok,
+                             platform::MessageBoxIcon::None);
         return;
     }
     // A cut path would name another file; better to say so.
     if (path.size() > MaxPathLength) {
-        platform::MessageBox(&dialog.GetWindow(), u"Der Pfad ist zu lang (höchstens 259 Zeichen).", u"GPSIni",
-                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Exclamation);
+        platform::MessageBox(&dialog.GetWindow(), u"Der Pfad ist zu lang (höchstens 259 Zeichen).",
+                             u"GPSIni", platform::MessageBoxButtons::Ok,
+                             platform::MessageBoxIcon::Exclamation);
         return;
     }
     m_settings.SetGpsIni(path);
-    const int speed = dialog.IsChecked(IdSpeedVtg) ? MainSettings::SpeedFromVtg : MainSettings::SpeedFromRmc;
+    const int speed =
+        dialog.IsChecked(IdSpeedVtg) ? MainSettings::SpeedFromVtg : MainSettings::SpeedFromRmc;
     m_settings.SetSpeedProtocol(speed);
     if (m_setSpeedProtocol)
         m_setSpeedProtocol(speed);
@@ -139,14 +145,17 @@ GpsSettingsOutcome ChangeGpsSettings(platform::Window* mainWindow, MainSettings&
         if (loadGpsSettings && loadGpsSettings())
             return GpsSettingsOutcome::Loaded;
         for (;;) {
-            const GpsDialogResult again = ShowGpsSettingsDialog(mainWindow, settings, setSpeedProtocol);
+            const GpsDialogResult again =
+                ShowGpsSettingsDialog(mainWindow, settings, setSpeedProtocol);
             if (again == GpsDialogResult::Ok)
                 break;
             if (again == GpsDialogResult::Abandoned)
                 return GpsSettingsOutcome::Quit;
-            const int answer = platform::MessageBox(
-                mainWindow, u"Ohne gültige GPSIni funktioniert das Programm nicht. Wollen Sie es jetzt beenden?",
-                u"Beenden?", platform::MessageBoxButtons::YesNo, platform::MessageBoxIcon::Information);
+            const int answer = platform::MessageBox(mainWindow,
+                                                    u"Ohne gültige GPSIni funktioniert das "
+                                                    u"Programm nicht. Wollen Sie es jetzt beenden?",
+                                                    u"Beenden?", platform::MessageBoxButtons::YesNo,
+                                                    platform::MessageBoxIcon::Information);
             if (answer == platform::IdYes) {
                 RequestClose(mainWindow);
                 return GpsSettingsOutcome::Quit;

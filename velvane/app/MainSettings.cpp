@@ -27,7 +27,9 @@ int MainSettings::OnSection(std::u16string_view name) {
     return 0;
 }
 
-int MainSettings::FirstSectionId() { return IniParser::FirstSectionId() + 1; }
+int MainSettings::FirstSectionId() {
+    return IniParser::FirstSectionId() + 1;
+}
 
 bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value) {
     if (sectionId != IniParser::FirstSectionId())
@@ -52,13 +54,12 @@ bool MainSettings::Save(std::u16string_view path) const {
     if (!file)
         return false;
     platform::File& out = file->Stream();
-    const bool written = WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
-                         WritePath(out, u"GPSIni", m_gpsIni) &&
-                         WritePath(out, u"Configuration", m_configuration) &&
-                         WritePath(out, u"MenuIni", m_menuIni) &&
-                         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-                         WriteAttribute(out, u"SpeedProtocol",
-                                        m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
+    const bool written =
+        WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
+        WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
+        WritePath(out, u"MenuIni", m_menuIni) &&
+        WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
+        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
     return written && file->Commit();
 }
 

@@ -17,7 +17,8 @@ Menu::Menu(Screen* screen, int width, int height, std::u16string_view stylePath)
         m_style->Load(stylePath);
 }
 
-Menu::Menu(Menu& parent) : Component(parent.Owner(), parent.Width(), parent.Height()), m_parent(&parent) {}
+Menu::Menu(Menu& parent)
+    : Component(parent.Owner(), parent.Width(), parent.Height()), m_parent(&parent) {}
 
 Menu::~Menu() = default;
 
@@ -37,8 +38,8 @@ MenuItem* Menu::Insert(std::unique_ptr<MenuItem> item, size_t position) {
     return raw;
 }
 
-MenuItem* Menu::AddCommand(std::u16string_view label, std::unique_ptr<Command> command, bool checked,
-                           size_t position) {
+MenuItem* Menu::AddCommand(std::u16string_view label, std::unique_ptr<Command> command,
+                           bool checked, size_t position) {
     auto item = std::make_unique<MenuItem>();
     item->command = std::move(command);
     item->flags = checked ? 1u : 0u;
@@ -46,7 +47,8 @@ MenuItem* Menu::AddCommand(std::u16string_view label, std::unique_ptr<Command> c
     return Insert(std::move(item), position);
 }
 
-MenuItem* Menu::AddSubmenu(std::u16string_view label, std::unique_ptr<Menu> submenu, size_t position) {
+MenuItem* Menu::AddSubmenu(std::u16string_view label, std::unique_ptr<Menu> submenu,
+                           size_t position) {
     auto item = std::make_unique<MenuItem>();
     if (submenu)
         submenu->m_parent = this; // whoever made it, it now hangs below this menu
@@ -56,7 +58,8 @@ MenuItem* Menu::AddSubmenu(std::u16string_view label, std::unique_ptr<Menu> subm
 }
 
 void Menu::RemoveItem(MenuItem* item) {
-    auto it = std::find_if(m_items.begin(), m_items.end(), [item](const auto& p) { return p.get() == item; });
+    auto it = std::find_if(m_items.begin(), m_items.end(),
+                           [item](const auto& p) { return p.get() == item; });
     if (it == m_items.end())
         return;
     if (IsOpen())
@@ -212,7 +215,8 @@ void Menu::DrawItem(platform::Canvas& canvas, const MenuItem& item, const Rect& 
     if (item.IsChecked() && style.CheckMark()) {
         const int size = MenuStyle::CheckMarkSize;
         const Rect at{box.right - size, box.bottom - 14, box.right, box.bottom - 14 + size};
-        canvas.TransparentBlt(at, *style.CheckMark(), Rect{0, 0, size, size}, MenuStyle::TransparentKey);
+        canvas.TransparentBlt(at, *style.CheckMark(), Rect{0, 0, size, size},
+                              MenuStyle::TransparentKey);
     }
 }
 

@@ -27,9 +27,9 @@ public:
 class Menu;
 
 struct MenuItem {
-    std::unique_ptr<Command> command;  // absent for submenu items
-    std::unique_ptr<Menu> submenu;     // absent for command items
-    uint32_t flags = 0;                // bit 0: show the check mark
+    std::unique_ptr<Command> command; // absent for submenu items
+    std::unique_ptr<Menu> submenu;    // absent for command items
+    uint32_t flags = 0;               // bit 0: show the check mark
     std::u16string label;
 
     bool IsChecked() const { return (flags & 1) != 0; }
@@ -47,9 +47,10 @@ public:
     // Append an item (position npos) or insert it at a position (0 = in
     // front). Adding or removing an item while the menu is open closes it.
     // The returned item stays valid until it is removed or the menu dies.
-    MenuItem* AddCommand(std::u16string_view label, std::unique_ptr<Command> command, bool checked = false,
+    MenuItem* AddCommand(std::u16string_view label, std::unique_ptr<Command> command,
+                         bool checked = false, size_t position = SIZE_MAX);
+    MenuItem* AddSubmenu(std::u16string_view label, std::unique_ptr<Menu> submenu,
                          size_t position = SIZE_MAX);
-    MenuItem* AddSubmenu(std::u16string_view label, std::unique_ptr<Menu> submenu, size_t position = SIZE_MAX);
     // Deletes the item with its command and submenu. Safe to call from that
     // item's own command only as its last act.
     void RemoveItem(MenuItem* item);
@@ -86,7 +87,8 @@ private:
     Menu& Deepest();
     void CloseAll();
     void SetHot(int index);
-    void DrawItem(platform::Canvas& canvas, const MenuItem& item, const platform::Rect& box, bool hot);
+    void DrawItem(platform::Canvas& canvas, const MenuItem& item, const platform::Rect& box,
+                  bool hot);
     // Closes the whole tree, then runs the command; touches nothing after.
     void Execute(MenuItem* item);
     MenuItem* Insert(std::unique_ptr<MenuItem> item, size_t position);

@@ -49,16 +49,18 @@ private:
 // A submenu per holder, holding one submenu (filesLabel) with the command
 // that adds a file, then one item per file.
 template <class Sections>
-void AddInstanceMenus(Menu& parent, const Sections& sections, EntryKind kind, std::u16string_view filesLabel,
-                      std::u16string_view addLabel, Screen& screen, platform::Window* window,
-                      std::vector<ToggleInstanceCommand*>& toSwitchOn) {
+void AddInstanceMenus(Menu& parent, const Sections& sections, EntryKind kind,
+                      std::u16string_view filesLabel, std::u16string_view addLabel, Screen& screen,
+                      platform::Window* window, std::vector<ToggleInstanceCommand*>& toSwitchOn) {
     for (const auto& section : sections) {
         MultiComponentHolder& holder = *section.holder;
         auto files = std::make_unique<Menu>(parent);
-        files->AddCommand(addLabel, std::make_unique<AddInstanceFileCommand>(window, screen, holder, kind, *files));
+        files->AddCommand(addLabel, std::make_unique<AddInstanceFileCommand>(window, screen, holder,
+                                                                             kind, *files));
         for (int i = 0; i < holder.Count(); ++i) {
             const std::u16string* path = holder.GetPath(i);
-            auto command = std::make_unique<ToggleInstanceCommand>(screen, holder, path, kind, *files);
+            auto command =
+                std::make_unique<ToggleInstanceCommand>(screen, holder, path, kind, *files);
             ToggleInstanceCommand* toggle = command.get();
             const auto state = holder.GetState(i);
             toggle->SetItem(files->AddCommand(FileItemLabel(*path), std::move(command),
@@ -86,7 +88,8 @@ Menu& MenuTree::Build() {
     m_retired = std::move(m_root);
     m_currentViewCommand = nullptr;
     m_currentViewItem = nullptr;
-    m_root = std::make_unique<Menu>(&m_screen, m_screen.Width(), m_screen.Height(), m_model.Settings().MenuIni());
+    m_root = std::make_unique<Menu>(&m_screen, m_screen.Width(), m_screen.Height(),
+                                    m_model.Settings().MenuIni());
     Menu& root = *m_root;
 
     SelectViewCommand* initialView = nullptr;
@@ -102,13 +105,13 @@ Menu& MenuTree::Build() {
 
     std::vector<ToggleInstanceCommand*> toSwitchOn;
     auto logs = std::make_unique<Menu>(root);
-    AddInstanceMenus(*logs, m_model.Logs(), EntryKind::Log, u"Einstellungen", u"Einstellungen Laden...", m_screen,
-                     m_window, toSwitchOn);
+    AddInstanceMenus(*logs, m_model.Logs(), EntryKind::Log, u"Einstellungen",
+                     u"Einstellungen Laden...", m_screen, m_window, toSwitchOn);
     root.AddSubmenu(u"Log", std::move(logs));
 
     auto overlays = std::make_unique<Menu>(root);
-    AddInstanceMenus(*overlays, m_model.Overlays(), EntryKind::Overlay, u"Skins", u"Skin Laden...", m_screen,
-                     m_window, toSwitchOn);
+    AddInstanceMenus(*overlays, m_model.Overlays(), EntryKind::Overlay, u"Skins", u"Skin Laden...",
+                     m_screen, m_window, toSwitchOn);
     root.AddSubmenu(u"Overlays", std::move(overlays));
 
     AddVelvaneMenu(root);
@@ -128,55 +131,60 @@ void MenuTree::AddVelvaneMenu(Menu& root) {
 
     auto configuration = std::make_unique<Menu>(*velvane);
     configuration->AddCommand(u"Laden...", Call([this] {
-        if (std::optional<std::u16string> path = OpenIniFile(m_window, u"Konfiguration öffnen"))
-            LoadConfiguration(*path);
-    }));
+                                  if (std::optional<std::u16string> path =
+                                          OpenIniFile(m_window, u"Konfiguration öffnen"))
+                                      LoadConfiguration(*path);
+                              }));
     configuration->AddCommand(u"Speichern...", Call([this] {
-        if (std::optional<std::u16string> path = SaveIniFile(m_window, u"Einstellungen speichern:"))
-            m_model.SaveConfigurationAs(*path);
-    }));
+                                  if (std::optional<std::u16string> path =
+                                          SaveIniFile(m_window, u"Einstellungen speichern:"))
+                                      m_model.SaveConfigurationAs(*path);
+                              }));
     auto autoSave = std::make_unique<AutoSaveCommand>(settings, *configuration);
     AutoSaveCommand* toggle = autoSave.get();
-    toggle->SetItem(configuration->AddCommand(u"Autom. Speichern", std::move(autoSave), settings.SaveOnExit()));
+    toggle->SetItem(
+        configuration->AddCommand(u"Autom. Speichern", std::move(autoSave), settings.SaveOnExit()));
     velvane->AddSubmenu(u"Konfig.", std::move(configuration));
 
     auto style = std::make_unique<Menu>(*velvane);
     style->AddCommand(u"Standard", Call([this] {
-        m_model.Settings().SetMenuIni(u"");
-        if (m_root)
-            m_root->ReloadStyle(u"");
-    }));
+                          m_model.Settings().SetMenuIni(u"");
+                          if (m_root)
+                              m_root->ReloadStyle(u"");
+                      }));
     style->AddCommand(u"Skin laden...", Call([this] {
-        std::optional<std::u16string> path = OpenIniFile(m_window, u"Menu-Ini öffnen");
-        if (!path)
-            return;
-        m_model.Settings().SetMenuIni(*path);
-        if (m_root)
-            m_root->ReloadStyle(*path);
-    }));
+                          std::optional<std::u16string> path =
+                              OpenIniFile(m_window, u"Menu-Ini öffnen");
+                          if (!path)
+                              return;
+                          m_model.Settings().SetMenuIni(*path);
+                          if (m_root)
+                              m_root->ReloadStyle(*path);
+                      }));
     velvane->AddSubmenu(u"Menü", std::move(style));
 
     auto gps = std::make_unique<Menu>(*velvane);
     gps->AddCommand(u"Einstellungen...", Call([this] {
-        TachoModel& model = m_model;
-        ChangeGpsSettings(
-            m_window, model.Settings(), [&model](int protocol) { model.SetSpeedProtocol(protocol); },
-            [&model] {
-                model.CreateReceiver();
-                return model.Receiver()->Load(model.Settings().GpsIni());
-            });
-    }));
+                        TachoModel& model = m_model;
+                        ChangeGpsSettings(
+                            m_window, model.Settings(),
+                            [&model](int protocol) { model.SetSpeedProtocol(protocol); },
+                            [&model] {
+                                model.CreateReceiver();
+                                return model.Receiver()->Load(model.Settings().GpsIni());
+                            });
+                    }));
     velvane->AddSubmenu(u"GPS", std::move(gps));
 
     // Posted like the device's close message: the close tears down the
     // application, and with it this menu, so it must not run inside it.
     velvane->AddCommand(u"Beenden", Call([window = m_window] {
-        platform::PostTask([window] {
-            for (platform::Window* alive : platform::TopLevelWindows())
-                if (alive == window)
-                    alive->Close();
-        });
-    }));
+                            platform::PostTask([window] {
+                                for (platform::Window* alive : platform::TopLevelWindows())
+                                    if (alive == window)
+                                        alive->Close();
+                            });
+                        }));
     velvane->AddCommand(u"Über", std::make_unique<AboutCommand>(m_screen));
     root.AddSubmenu(u"Velvane", std::move(velvane));
 }
@@ -201,7 +209,8 @@ void MenuTree::ShowViewItem(SingleViewManager& holder) {
         if (i == holder.CurrentIndex())
             current = select;
     }
-    skinMenu.AddCommand(u"Skin Laden...", std::make_unique<AddViewSkinCommand>(m_window, holder, skinMenu));
+    skinMenu.AddCommand(u"Skin Laden...",
+                        std::make_unique<AddViewSkinCommand>(m_window, holder, skinMenu));
     view->AddSubmenu(u"Skins", std::move(skins));
     m_currentViewItem = root.AddSubmenu(holder.GetLabel(), std::move(view), 0);
     if (current)

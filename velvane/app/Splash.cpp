@@ -1,7 +1,7 @@
 #include "app/Splash.h"
 
-#include "display/Screen.h"
 #include "app/MenuStyle.h"
+#include "display/Screen.h"
 
 #include "platform/canvas.h"
 #include "platform/clock.h"

@@ -17,12 +17,14 @@ namespace {
 // The folder of a file, with its trailing separator; empty if it has none.
 std::u16string FolderOf(std::u16string_view path) {
     size_t cut = path.find_last_of(u"\\/");
-    return cut == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, cut + 1));
+    return cut == std::u16string_view::npos ? std::u16string()
+                                            : std::u16string(path.substr(0, cut + 1));
 }
 
 } // namespace
 
-TachoModel::TachoModel(platform::Window* window, Screen* screen) : m_window(window), m_screen(screen) {}
+TachoModel::TachoModel(platform::Window* window, Screen* screen)
+    : m_window(window), m_screen(screen) {}
 
 TachoModel::~TachoModel() {
     // Components first: they unregister from the sources and the receiver.
@@ -40,8 +42,7 @@ void TachoModel::CreateReceiver() {
 
 // Deleting a source from inside its own notification is safe: its listener
 // list notices and the fan-out stops touching it.
-template <class Source>
-void TachoModel::Retire(std::unique_ptr<Source>& source) {
+template <class Source> void TachoModel::Retire(std::unique_ptr<Source>& source) {
     if (!source)
         return;
     if (m_receiver)
@@ -132,7 +133,8 @@ void TachoModel::SetSpeedProtocol(int speedProtocol) {
 
 bool TachoModel::StartUp() {
     return StartUp([this](MainSettings& settings) {
-        return ShowGpsSettingsDialog(nullptr, settings, [this](int protocol) { SetSpeedProtocol(protocol); });
+        return ShowGpsSettingsDialog(nullptr, settings,
+                                     [this](int protocol) { SetSpeedProtocol(protocol); });
     });
 }
 
@@ -152,9 +154,11 @@ bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
             // again would never end.
             if (result == GpsDialogResult::Abandoned)
                 return false;
-            int answer = platform::MessageBox(
-                nullptr, u"Ohne gültige GPS-Ini funktioniert das Programm nicht. Wollen Sie es jetzt beenden?",
-                u"Beenden?", platform::MessageBoxButtons::YesNo, platform::MessageBoxIcon::Information);
+            int answer = platform::MessageBox(nullptr,
+                                              u"Ohne gültige GPS-Ini funktioniert das Programm "
+                                              u"nicht. Wollen Sie es jetzt beenden?",
+                                              u"Beenden?", platform::MessageBoxButtons::YesNo,
+                                              platform::MessageBoxIcon::Information);
             if (answer == platform::IdYes)
                 return false;
         }
@@ -182,7 +186,8 @@ bool TachoModel::Load(std::u16string_view path) {
     bool loaded = !path.empty() && IniParser::Load(path);
     if (m_views.empty() && m_screen) {
         const ComponentClass* speedo = FindComponentClass(u"Speedo");
-        m_views.push_back({std::make_unique<SingleViewManager>(speedo->create(*m_screen, this)), speedo->sectionName});
+        m_views.push_back({std::make_unique<SingleViewManager>(speedo->create(*m_screen, this)),
+                           speedo->sectionName});
     }
     return loaded;
 }
@@ -202,13 +207,16 @@ int TachoModel::OnSection(std::u16string_view name) {
         return 0;
     switch (cls->kind) {
     case EntryKind::View:
-        m_views.push_back({std::make_unique<SingleViewManager>(std::move(entry)), cls->sectionName});
+        m_views.push_back(
+            {std::make_unique<SingleViewManager>(std::move(entry)), cls->sectionName});
         return ViewSection;
     case EntryKind::Log:
-        m_logs.push_back({std::make_unique<MultiComponentHolder>(std::move(entry)), cls->sectionName});
+        m_logs.push_back(
+            {std::make_unique<MultiComponentHolder>(std::move(entry)), cls->sectionName});
         return LogSection;
     case EntryKind::Overlay:
-        m_overlays.push_back({std::make_unique<MultiComponentHolder>(std::move(entry)), cls->sectionName});
+        m_overlays.push_back(
+            {std::make_unique<MultiComponentHolder>(std::move(entry)), cls->sectionName});
         return OverlaySection;
     }
     return 0;
@@ -249,7 +257,8 @@ bool TachoModel::SaveConfigurationAs(std::u16string_view path) {
 bool TachoModel::SaveConfiguration() {
     for (;;) {
         if (m_settings.Configuration().empty()) {
-            std::optional<std::u16string> chosen = SaveIniFile(m_window, u"Konfiguration speichern:");
+            std::optional<std::u16string> chosen =
+                SaveIniFile(m_window, u"Konfiguration speichern:");
             if (!chosen || chosen->empty())
                 return false;
             m_settings.SetConfiguration(*chosen);
@@ -258,9 +267,10 @@ bool TachoModel::SaveConfiguration() {
         saved = WriteConfiguration(m_settings.Configuration()) && saved;
         if (saved)
             return true;
-        int answer = platform::MessageBox(m_window, u"Die Einstellungen wurden nicht\nvollständig gespeichert werden.",
-                                          u"Fehler beim Speichern", platform::MessageBoxButtons::RetryCancel,
-                                          platform::MessageBoxIcon::Error);
+        int answer = platform::MessageBox(
+            m_window, u"Die Einstellungen wurden nicht\nvollständig gespeichert werden.",
+            u"Fehler beim Speichern", platform::MessageBoxButtons::RetryCancel,
+            platform::MessageBoxIcon::Error);
         if (answer != platform::IdRetry)
             return false;
     }
@@ -270,8 +280,8 @@ namespace {
 
 // One section: header, the "Initial" mark for the view shown, and the files
 // with the active ones as "InitialIni".
-bool WriteHolder(platform::File& out, std::u16string_view name, const IniFileList& holder, bool initial,
-                 const std::u16string& folder) {
+bool WriteHolder(platform::File& out, std::u16string_view name, const IniFileList& holder,
+                 bool initial, const std::u16string& folder) {
     if (!WriteSection(out, name))
         return false;
     if (initial && !WriteAttribute(out, u"Initial", u"y"))
@@ -285,13 +295,14 @@ bool WriteHolder(platform::File& out, std::u16string_view name, const IniFileLis
 }
 
 template <class Holder>
-bool WriteBlock(platform::File& out, const std::vector<Section<Holder>>& sections, const IniFileList* initial,
-                const std::u16string& folder) {
+bool WriteBlock(platform::File& out, const std::vector<Section<Holder>>& sections,
+                const IniFileList* initial, const std::u16string& folder) {
     for (size_t i = 0; i < sections.size(); ++i) {
         if (i > 0 && !WriteLine(out, {}))
             return false;
         const Section<Holder>& section = sections[i];
-        if (!WriteHolder(out, section.name, *section.holder, section.holder.get() == initial, folder))
+        if (!WriteHolder(out, section.name, *section.holder, section.holder.get() == initial,
+                         folder))
             return false;
     }
     return true;
@@ -306,9 +317,10 @@ bool TachoModel::WriteConfiguration(const std::u16string& path) const {
     platform::File& out = file->Stream();
     const std::u16string folder = FolderOf(path);
     // An empty line closes every block that has sections, except the last.
-    bool written = WriteByteOrderMark(out) && WriteBlock(out, m_views, m_initialView, folder) &&
-                   (m_views.empty() || WriteLine(out, {})) && WriteBlock(out, m_logs, nullptr, folder) &&
-                   (m_logs.empty() || WriteLine(out, {})) && WriteBlock(out, m_overlays, nullptr, folder);
+    bool written =
+        WriteByteOrderMark(out) && WriteBlock(out, m_views, m_initialView, folder) &&
+        (m_views.empty() || WriteLine(out, {})) && WriteBlock(out, m_logs, nullptr, folder) &&
+        (m_logs.empty() || WriteLine(out, {})) && WriteBlock(out, m_overlays, nullptr, folder);
     return written && file->Commit();
 }
 

@@ -107,8 +107,7 @@ public:
     const PositionSource* GetPositionSource() const { return m_positionSource.get(); }
 
 private:
-    template <class Source>
-    void Retire(std::unique_ptr<Source>& source);
+    template <class Source> void Retire(std::unique_ptr<Source>& source);
     void ReleaseHolders();
     // The whole file through an atomic replacement; false on any failure.
     bool WriteConfiguration(const std::u16string& path) const;

@@ -21,8 +21,9 @@ std::optional<std::u16string> ChooseNewFile(platform::Window* owner, const IniFi
     if (!path || path->empty())
         return std::nullopt;
     if (holder.Contains(*path)) {
-        platform::MessageBox(nullptr, u"Die Ini wurde schon geladen und kann im Menü ausgewählt werden.", u"Vorhanden",
-                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Information);
+        platform::MessageBox(
+            nullptr, u"Die Ini wurde schon geladen und kann im Menü ausgewählt werden.",
+            u"Vorhanden", platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Information);
         return std::nullopt;
     }
     return path;
@@ -120,8 +121,8 @@ void AddInstanceFileCommand::Execute() {
     const int index = m_holder.AddIni(*path);
     if (index < 0)
         return;
-    auto command = std::make_unique<ToggleInstanceCommand>(m_screen, m_holder, m_holder.GetPath(index), m_kind,
-                                                           m_submenu);
+    auto command = std::make_unique<ToggleInstanceCommand>(
+        m_screen, m_holder, m_holder.GetPath(index), m_kind, m_submenu);
     ToggleInstanceCommand* toggle = command.get();
     toggle->SetItem(m_submenu.AddCommand(FileItemLabel(*path), std::move(command), false, 0));
     toggle->Execute();

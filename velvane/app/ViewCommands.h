@@ -75,8 +75,8 @@ private:
 // screen list the instance belongs to.
 class ToggleInstanceCommand : public Command {
 public:
-    ToggleInstanceCommand(Screen& screen, MultiComponentHolder& holder, const std::u16string* path, EntryKind kind,
-                          Menu& submenu)
+    ToggleInstanceCommand(Screen& screen, MultiComponentHolder& holder, const std::u16string* path,
+                          EntryKind kind, Menu& submenu)
         : m_screen(screen), m_holder(holder), m_path(path), m_kind(kind), m_submenu(submenu) {}
     void SetItem(MenuItem* item) { m_item = item; }
     void Execute() override;
@@ -93,8 +93,8 @@ private:
 // "Einstellungen Laden..." of a log, "Skin Laden..." of an overlay.
 class AddInstanceFileCommand : public Command {
 public:
-    AddInstanceFileCommand(platform::Window* owner, Screen& screen, MultiComponentHolder& holder, EntryKind kind,
-                           Menu& submenu)
+    AddInstanceFileCommand(platform::Window* owner, Screen& screen, MultiComponentHolder& holder,
+                           EntryKind kind, Menu& submenu)
         : m_owner(owner), m_screen(screen), m_holder(holder), m_kind(kind), m_submenu(submenu) {}
     void Execute() override;
 

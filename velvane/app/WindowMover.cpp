@@ -14,13 +14,14 @@ namespace ControlStyle = platform::ControlStyle;
 constexpr platform::Color ButtonFace = platform::Rgb(212, 208, 200);
 constexpr platform::Color KeyColor = platform::Rgb(255, 0, 255);
 constexpr int BitmapSize = 20;
-constexpr int EdgeWidth = 2;  // what DrawEdge paints
+constexpr int EdgeWidth = 2;   // what DrawEdge paints
 constexpr int BorderWidth = 1; // the device's thin border metric
 constexpr int MoveButtons = 8;
 
 // Pointers may be reused after a window is gone, so a live window must also
 // still look like the one we found.
-bool IsLive(const platform::Window* window, std::u16string_view className, std::u16string_view title) {
+bool IsLive(const platform::Window* window, std::u16string_view className,
+            std::u16string_view title) {
     const auto windows = platform::TopLevelWindows();
     return window && std::find(windows.begin(), windows.end(), window) != windows.end() &&
            window->ClassName() == className && window->Title() == title;
@@ -125,15 +126,32 @@ void WindowMover::MoveTarget(platform::Dialog& dialog, int id) {
     int x = r.left;
     int y = r.top;
     switch (id) {
-    case IdTopLeft: x = 0, y = 0; break;
-    case IdTopRight: x = screen.Width() - width, y = 0; break;
-    case IdBottomLeft: x = 0, y = screen.Height() - height; break;
-    case IdBottomRight: x = screen.Width() - width, y = screen.Height() - height; break;
-    case IdLeft: x -= Nudge; break;
-    case IdUp: y -= Nudge; break;
-    case IdDown: y += Nudge; break;
-    case IdRight: x += Nudge; break;
-    default: return;
+    case IdTopLeft:
+        x = 0, y = 0;
+        break;
+    case IdTopRight:
+        x = screen.Width() - width, y = 0;
+        break;
+    case IdBottomLeft:
+        x = 0, y = screen.Height() - height;
+        break;
+    case IdBottomRight:
+        x = screen.Width() - width, y = screen.Height() - height;
+        break;
+    case IdLeft:
+        x -= Nudge;
+        break;
+    case IdUp:
+        y -= Nudge;
+        break;
+    case IdDown:
+        y += Nudge;
+        break;
+    case IdRight:
+        x += Nudge;
+        break;
+    default:
+        return;
     }
     // No clamping: the user may want the dialog partly off screen.
     target->Move({x, y, x + width, y + height});
@@ -150,8 +168,8 @@ void WindowMover::EnableMoves(platform::Dialog& dialog, bool enabled) {
         dialog.Enable(IdTopLeft + i, enabled);
 }
 
-void WindowMover::OnDrawItem(platform::Dialog&, int id, platform::Canvas& canvas, const platform::Rect& rect,
-                             platform::DrawItemState state) {
+void WindowMover::OnDrawItem(platform::Dialog&, int id, platform::Canvas& canvas,
+                             const platform::Rect& rect, platform::DrawItemState state) {
     const bool pressed = state.pressed && !state.disabled;
     canvas.DrawEdge(rect, pressed ? platform::EdgeStyle::Sunken : platform::EdgeStyle::Raised);
     canvas.FillRect(rect.Inflate(-EdgeWidth, -EdgeWidth), ButtonFace);
@@ -162,8 +180,8 @@ void WindowMover::OnDrawItem(platform::Dialog&, int id, platform::Canvas& canvas
     const int shift = pressed ? 1 : 0;
     const int x = rect.left + BorderWidth + 1 + shift;
     const int y = rect.top + BorderWidth + 1 + shift;
-    canvas.TransparentBlt({x, y, x + BitmapSize, y + BitmapSize}, bitmap, {0, 0, BitmapSize, BitmapSize},
-                          KeyColor);
+    canvas.TransparentBlt({x, y, x + BitmapSize, y + BitmapSize}, bitmap,
+                          {0, 0, BitmapSize, BitmapSize}, KeyColor);
 }
 
 void WindowMover::OnClose(platform::Dialog& dialog) {

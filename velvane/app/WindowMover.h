@@ -48,8 +48,8 @@ public:
     bool OnInit(platform::Dialog& dialog) override;
     void OnCommand(platform::Dialog& dialog, int id, platform::Notification notification) override;
     void OnTimer(platform::Dialog& dialog, int id) override;
-    void OnDrawItem(platform::Dialog& dialog, int id, platform::Canvas& canvas, const platform::Rect& rect,
-                    platform::DrawItemState state) override;
+    void OnDrawItem(platform::Dialog& dialog, int id, platform::Canvas& canvas,
+                    const platform::Rect& rect, platform::DrawItemState state) override;
     void OnClose(platform::Dialog& dialog) override;
 
 private:

@@ -14,7 +14,8 @@ int MultiComponentHolder::Append(std::u16string_view path, State state) {
     int index = IniFileList::AddIni(path);
     if (index < 0)
         return -1;
-    m_instances.push_back({m_prototype->Clone(m_prototype->GetScreen(), m_prototype->Model()), state});
+    m_instances.push_back(
+        {m_prototype->Clone(m_prototype->GetScreen(), m_prototype->Model()), state});
     return index;
 }
 

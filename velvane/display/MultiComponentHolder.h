@@ -12,7 +12,11 @@ namespace velvane {
 
 class MultiComponentHolder : public IniFileList {
 public:
-    enum class State { Off = 0, On = 1, Pending = 2 }; // Pending: switched on when the menu is built
+    enum class State {
+        Off = 0,
+        On = 1,
+        Pending = 2
+    }; // Pending: switched on when the menu is built
 
     explicit MultiComponentHolder(std::unique_ptr<ComponentEntry> prototype);
     // The instances go first, the prototype last.

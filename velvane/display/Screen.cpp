@@ -22,8 +22,7 @@ std::unique_ptr<StartView> Screen::NewStartView() {
 namespace {
 // Calls fn for each item of a list that may change under it: a snapshot is
 // walked, and an item removed meanwhile (and perhaps deleted) is skipped.
-template <class Fn>
-bool ForEachStill(const std::vector<Drawable*>& list, Fn fn) {
+template <class Fn> bool ForEachStill(const std::vector<Drawable*>& list, Fn fn) {
     const std::vector<Drawable*> snapshot = list;
     for (Drawable* d : snapshot)
         if (std::find(list.begin(), list.end(), d) != list.end() && fn(d))
@@ -35,8 +34,14 @@ bool ForEachStill(const std::vector<Drawable*>& list, Fn fn) {
 void Screen::Draw(platform::Canvas& canvas, int originX, int originY) {
     if (m_view)
         m_view->Draw(canvas, originX, originY);
-    ForEachStill(m_overlays, [&](Drawable* d) { d->Draw(canvas, originX, originY); return false; });
-    ForEachStill(m_logs, [&](Drawable* d) { d->Draw(canvas, originX, originY); return false; });
+    ForEachStill(m_overlays, [&](Drawable* d) {
+        d->Draw(canvas, originX, originY);
+        return false;
+    });
+    ForEachStill(m_logs, [&](Drawable* d) {
+        d->Draw(canvas, originX, originY);
+        return false;
+    });
     if (m_top)
         m_top->Draw(canvas, originX, originY);
     m_redrawPending = false;

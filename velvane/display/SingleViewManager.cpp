@@ -10,7 +10,8 @@ std::u16string_view PathOrDefaults(const std::u16string* path) {
 }
 } // namespace
 
-SingleViewManager::SingleViewManager(std::unique_ptr<ComponentEntry> entry) : m_entry(std::move(entry)) {}
+SingleViewManager::SingleViewManager(std::unique_ptr<ComponentEntry> entry)
+    : m_entry(std::move(entry)) {}
 
 SingleViewManager::~SingleViewManager() {
     m_entry->Deactivate();
@@ -52,8 +53,8 @@ bool SingleViewManager::ChangeIni(int index) {
     m_current = index;
     if (m_active)
         return m_entry->LoadIni(PathOrDefaults(GetPath(index)));
-    platform::MessageBox(nullptr, u"SingleViewManager::ChangeIni", u"Fehler", platform::MessageBoxButtons::Ok,
-                         platform::MessageBoxIcon::Exclamation);
+    platform::MessageBox(nullptr, u"SingleViewManager::ChangeIni", u"Fehler",
+                         platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Exclamation);
     return true;
 }
 

@@ -15,11 +15,17 @@ namespace {
 using platform::MessageBoxButtons;
 using platform::MessageBoxIcon;
 
-std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+std::u16string Ascii(std::string_view text) {
+    return std::u16string(text.begin(), text.end());
+}
 
-std::u16string Decimal(uint32_t value) { return Ascii(std::to_string(value)); }
+std::u16string Decimal(uint32_t value) {
+    return Ascii(std::to_string(value));
+}
 
-bool Is(std::string_view line, const char* type) { return std::memcmp(line.data() + 3, type, 3) == 0; }
+bool Is(std::string_view line, const char* type) {
+    return std::memcmp(line.data() + 3, type, 3) == 0;
+}
 
 } // namespace
 
@@ -35,7 +41,9 @@ void GpsReceiver::AddSentenceListener(SentenceListener* listener, ListPosition w
     m_listeners.Add(listener, where);
 }
 
-void GpsReceiver::RemoveSentenceListener(SentenceListener* listener) { m_listeners.Remove(listener); }
+void GpsReceiver::RemoveSentenceListener(SentenceListener* listener) {
+    m_listeners.Remove(listener);
+}
 
 void GpsReceiver::DispatchVTG(std::string_view line) {
     m_listeners.ForEach([line](SentenceListener* l) { l->OnVTG(line); });
@@ -117,7 +125,9 @@ int GpsReceiver::OnSection(std::u16string_view name) {
     return IniParser::OnSection(name);
 }
 
-int GpsReceiver::FirstSectionId() { return IniParser::FirstSectionId() + 1; }
+int GpsReceiver::FirstSectionId() {
+    return IniParser::FirstSectionId() + 1;
+}
 
 bool GpsReceiver::OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value) {
     if (sectionId != IniParser::FirstSectionId() || !m_settings)
@@ -153,7 +163,8 @@ bool GpsReceiver::OpenPort(const GpsSettings& settings) {
         if (m_port)
             return true;
         if (platform::MessageBox(m_window, device, u"COM-Port kann nicht geöffnet werden:",
-                                 MessageBoxButtons::RetryCancel, MessageBoxIcon::Error) != platform::IdRetry)
+                                 MessageBoxButtons::RetryCancel,
+                                 MessageBoxIcon::Error) != platform::IdRetry)
             return false;
     }
 }
@@ -162,31 +173,34 @@ bool GpsReceiver::ConfigurePort(const GpsSettings& settings) {
     for (;;) {
         if (m_port->Configure(static_cast<uint32_t>(settings.baudRate)))
             return true;
-        if (platform::MessageBox(m_window, u"Der COM-Port konnte nicht konfiguriert werden.", u"Fehler",
-                                 MessageBoxButtons::RetryCancel, MessageBoxIcon::Error) != platform::IdRetry)
+        if (platform::MessageBox(m_window, u"Der COM-Port konnte nicht konfiguriert werden.",
+                                 u"Fehler", MessageBoxButtons::RetryCancel,
+                                 MessageBoxIcon::Error) != platform::IdRetry)
             return false;
     }
 }
 
 bool GpsReceiver::WriteCommand(std::string_view bytes) {
     uint32_t written = 0;
-    return m_port->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), written) && written >= bytes.size();
+    return m_port->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), written) &&
+           written >= bytes.size();
 }
 
 void GpsReceiver::ControlReceiver(const GpsSettings& settings) {
-    if (settings.allOff &&
-        platform::MessageBox(m_window,
-                             u"Die Protokolle werden nicht wieder aktiviert.\n"
-                             u"Wollen Sie trotzdem alle Protokolle abschalten?",
-                             u"Abschalten?", MessageBoxButtons::YesNo,
-                             MessageBoxIcon::Exclamation) == platform::IdYes) {
+    if (settings.allOff && platform::MessageBox(m_window,
+                                                u"Die Protokolle werden nicht wieder aktiviert.\n"
+                                                u"Wollen Sie trotzdem alle Protokolle abschalten?",
+                                                u"Abschalten?", MessageBoxButtons::YesNo,
+                                                MessageBoxIcon::Exclamation) == platform::IdYes) {
         while (!WriteCommand("$PRWIILOG,???,V,,,\r\n") &&
-               platform::MessageBox(m_window, u"Das Abschalten der Protokolle schlug fehl.", u"Fehler",
-                                    MessageBoxButtons::RetryCancel, MessageBoxIcon::Error) == platform::IdRetry) {
+               platform::MessageBox(m_window, u"Das Abschalten der Protokolle schlug fehl.",
+                                    u"Fehler", MessageBoxButtons::RetryCancel,
+                                    MessageBoxIcon::Error) == platform::IdRetry) {
         }
     }
     for (const ProtocolEntry& entry : settings.protocols) {
-        const std::u16string command = u"$PRWIILOG," + entry.name + u",A,T," + Decimal(entry.interval) + u",0\r\n";
+        const std::u16string command =
+            u"$PRWIILOG," + entry.name + u",A,T," + Decimal(entry.interval) + u",0\r\n";
         for (;;) {
             auto bytes = platform::ToAnsi(command);
             if (!bytes || bytes->size() + 1 > CommandBufferSize) {

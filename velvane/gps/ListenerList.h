@@ -10,8 +10,7 @@ namespace velvane {
 
 enum class ListPosition { Back, Front };
 
-template <class Listener>
-class ListenerList {
+template <class Listener> class ListenerList {
 public:
     ListenerList() = default;
     ListenerList(const ListenerList&) = delete;
@@ -70,8 +69,7 @@ public:
     // Calls fn(listener) for each listener in order. Returns false when the
     // list was destroyed by a listener; the caller must then touch nothing of
     // its own object any more.
-    template <class Fn>
-    bool ForEach(Fn&& fn) {
+    template <class Fn> bool ForEach(Fn&& fn) {
         Frame frame{0, m_items.size(), false, m_top};
         m_top = &frame;
         for (; frame.index < frame.end; ++frame.index) {

@@ -8,9 +8,13 @@ namespace {
 
 constexpr int64_t Saturation = std::numeric_limits<int32_t>::max();
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-bool EndsField(char c) { return c == ',' || c == '*' || c == '\r' || c == '\n'; }
+bool EndsField(char c) {
+    return c == ',' || c == '*' || c == '\r' || c == '\n';
+}
 
 } // namespace
 

@@ -25,7 +25,9 @@ int32_t RmcSpeed(std::string_view line) {
 
 // $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48
 // Field 7 is already km/h.
-int32_t VtgSpeed(std::string_view line) { return SpeedField(line, 1); }
+int32_t VtgSpeed(std::string_view line) {
+    return SpeedField(line, 1);
+}
 
 std::unique_ptr<SpeedSource> SpeedSource::Create(int speedProtocol) {
     if (speedProtocol == 1)

@@ -44,7 +44,8 @@ struct LineReader {
             }
         }
         buffer[length] = 0;
-        file.Seek(static_cast<int64_t>(consumed - static_cast<int>(got / 2)) * 2 - static_cast<int64_t>(got % 2),
+        file.Seek(static_cast<int64_t>(consumed - static_cast<int>(got / 2)) * 2 -
+                      static_cast<int64_t>(got % 2),
                   platform::SeekOrigin::Current);
         return length;
     }
@@ -113,7 +114,8 @@ bool IniParser::Load(std::u16string_view path) {
     auto file = platform::File::Open(path, platform::FileAccess::Read, platform::FileShare::Read,
                                      platform::FileCreation::OpenExisting);
     if (!file) {
-        MessageBox(nullptr, path, u"Datei nicht gefunden:", MessageBoxButtons::Ok, MessageBoxIcon::Error);
+        MessageBox(nullptr, path, u"Datei nicht gefunden:", MessageBoxButtons::Ok,
+                   MessageBoxIcon::Error);
         return false;
     }
     unsigned char bom[2] = {0, 0};
@@ -121,7 +123,8 @@ bool IniParser::Load(std::u16string_view path) {
     if (!file->Read(bom, 2, got) || got != 2 || bom[0] != 0xFF || bom[1] != 0xFE) {
         std::u16string text = u"Die Datei ist leer oder nicht im Unicode Format:\n";
         text += path.substr(0, 259);
-        MessageBox(nullptr, text, u"IniParser - Fehler", MessageBoxButtons::Ok, MessageBoxIcon::Error);
+        MessageBox(nullptr, text, u"IniParser - Fehler", MessageBoxButtons::Ok,
+                   MessageBoxIcon::Error);
         return false;
     }
 
@@ -175,10 +178,16 @@ bool IniParser::Load(std::u16string_view path) {
     return true;
 }
 
-bool IniParser::OnAttribute(int, std::u16string_view, std::u16string_view) { return false; }
+bool IniParser::OnAttribute(int, std::u16string_view, std::u16string_view) {
+    return false;
+}
 
-int IniParser::OnSection(std::u16string_view) { return 0; }
+int IniParser::OnSection(std::u16string_view) {
+    return 0;
+}
 
-int IniParser::FirstSectionId() { return 1; }
+int IniParser::FirstSectionId() {
+    return 1;
+}
 
 } // namespace velvane

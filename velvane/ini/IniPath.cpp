@@ -6,7 +6,9 @@ namespace velvane {
 
 namespace {
 
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 std::u16string Cut(std::u16string s, size_t capacity) {
     if (capacity == 0)
@@ -22,8 +24,9 @@ std::u16string ProgramFolder() {
     std::u16string file = platform::ProgramFilePath().substr(0, MaxPath);
     size_t cut = file.find_last_of(u"\\/");
     if (file.empty() || cut == std::u16string::npos) {
-        platform::MessageBox(nullptr, u"Der Pfad zum Programm konnte nicht ermittelt werden.", u"Fehler",
-                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Error);
+        platform::MessageBox(nullptr, u"Der Pfad zum Programm konnte nicht ermittelt werden.",
+                             u"Fehler", platform::MessageBoxButtons::Ok,
+                             platform::MessageBoxIcon::Error);
         return {};
     }
     return file.substr(0, cut + 1);

@@ -81,7 +81,9 @@ size_t BoundedCopy(const char16_t* source, char16_t* destination, size_t capacit
     return n;
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 size_t FileNamePart(std::u16string_view text) {
     size_t cut = text.find_last_of(u"\\/");

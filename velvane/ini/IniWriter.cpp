@@ -15,7 +15,9 @@ bool WriteUtf16(platform::File& file, std::u16string_view text) {
 }
 } // namespace
 
-bool WriteByteOrderMark(platform::File& file) { return file.Write("\xFF\xFE", 2); }
+bool WriteByteOrderMark(platform::File& file) {
+    return file.Write("\xFF\xFE", 2);
+}
 
 bool WriteLine(platform::File& file, std::u16string_view text) {
     std::u16string line(text);

@@ -8,7 +8,9 @@ namespace velvane {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::optional<int32_t> Digits(std::string_view text, size_t from, size_t count) {
     if (from + count > text.size())
@@ -36,7 +38,8 @@ std::optional<int32_t> Digits16(std::u16string_view text, size_t from, size_t co
 std::u16string Coordinate(char16_t hemisphere, int32_t value) {
     const uint32_t v = static_cast<uint32_t>(std::abs(static_cast<int64_t>(value)));
     char text[48];
-    std::snprintf(text, sizeof text, " %02u\xB0 %u.%04u'", v / 600000u, (v % 600000u) / 10000u, v % 10000u);
+    std::snprintf(text, sizeof text, " %02u\xB0 %u.%04u'", v / 600000u, (v % 600000u) / 10000u,
+                  v % 10000u);
     std::u16string out(1, hemisphere);
     for (const char* p = text; *p; ++p)
         out += static_cast<char16_t>(static_cast<unsigned char>(*p));
@@ -99,7 +102,8 @@ bool GeoPosition::SetFromNmea(std::string_view latitude, std::string_view northS
 bool GeoPosition::ParseLatitudeText(std::u16string_view text) {
     if (text.size() != 13)
         return false;
-    auto degrees = Digits16(text, 2, 2), minutes = Digits16(text, 6, 2), decimals = Digits16(text, 9, 4);
+    auto degrees = Digits16(text, 2, 2), minutes = Digits16(text, 6, 2),
+         decimals = Digits16(text, 9, 4);
     if (!degrees || !minutes || !decimals)
         return false;
     const int32_t value = *degrees * UnitsPerDegree + *minutes * UnitsPerMinute + *decimals;
@@ -111,7 +115,8 @@ bool GeoPosition::ParseLatitudeText(std::u16string_view text) {
 bool GeoPosition::ParseLongitudeText(std::u16string_view text) {
     if (text.size() != 14)
         return false;
-    auto degrees = Digits16(text, 2, 3), minutes = Digits16(text, 7, 2), decimals = Digits16(text, 10, 4);
+    auto degrees = Digits16(text, 2, 3), minutes = Digits16(text, 7, 2),
+         decimals = Digits16(text, 10, 4);
     if (!degrees || !minutes || !decimals)
         return false;
     const int32_t value = *degrees * UnitsPerDegree + *minutes * UnitsPerMinute + *decimals;

@@ -33,8 +33,8 @@ public:
 
     // From the fields latitude, "N"/"S", longitude, "E"/"W". Valid when both
     // coordinates were read; an unreadable one is kept as Missing.
-    bool SetFromNmea(std::string_view latitude, std::string_view northSouth, std::string_view longitude,
-                     std::string_view eastWest);
+    bool SetFromNmea(std::string_view latitude, std::string_view northSouth,
+                     std::string_view longitude, std::string_view eastWest);
 
     // "N 48° 07.0380" (13 characters) and "E 011° 31.0000" (14 characters):
     // only the hemisphere letter and the digit positions count. False, and

@@ -2,7 +2,8 @@
 
 namespace velvane {
 
-void DrawMissingBitmapNotice(platform::Canvas& canvas, int width, int height, std::u16string_view path) {
+void DrawMissingBitmapNotice(platform::Canvas& canvas, int width, int height,
+                             std::u16string_view path) {
     platform::CanvasStateSaver saved(canvas);
     canvas.SelectFont(platform::Font());
     canvas.SetBackgroundMode(platform::BackgroundMode::Opaque);

@@ -7,8 +7,8 @@ namespace velvane {
 // Fields 2 to 5 are the position, field 6 the fix quality. Receivers without a
 // fix often repeat a stale or made-up position with quality 0; it is not used.
 std::optional<GeoPosition> GgaPosition(std::string_view line) {
-    auto latitude = NmeaField(line, 2), northSouth = NmeaField(line, 3), longitude = NmeaField(line, 4),
-         eastWest = NmeaField(line, 5);
+    auto latitude = NmeaField(line, 2), northSouth = NmeaField(line, 3),
+         longitude = NmeaField(line, 4), eastWest = NmeaField(line, 5);
     if (!latitude || !northSouth || !longitude || !eastWest)
         return std::nullopt;
     GeoPosition position;

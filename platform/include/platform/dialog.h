@@ -19,19 +19,19 @@ namespace platform {
 enum class ControlKind { PushButton, RadioButton, CheckBox, Edit, Static, GroupBox, ListBox };
 
 namespace ControlStyle {
-constexpr uint32_t Default = 0x1;    // push button taken by Return
+constexpr uint32_t Default = 0x1; // push button taken by Return
 constexpr uint32_t Disabled = 0x2;
-constexpr uint32_t OwnerDraw = 0x4;  // push button drawn by OnDrawItem
-constexpr uint32_t Group = 0x8;      // starts a group of radio buttons
-constexpr uint32_t PushLike = 0x10;  // check box drawn as a button
+constexpr uint32_t OwnerDraw = 0x4; // push button drawn by OnDrawItem
+constexpr uint32_t Group = 0x8;     // starts a group of radio buttons
+constexpr uint32_t PushLike = 0x10; // check box drawn as a button
 constexpr uint32_t Hidden = 0x20;
-constexpr uint32_t Notify = 0x40;    // list box reports selection changes
-constexpr uint32_t Sort = 0x80;      // list box inserts in order
+constexpr uint32_t Notify = 0x40; // list box reports selection changes
+constexpr uint32_t Sort = 0x80;   // list box inserts in order
 constexpr uint32_t Border = 0x100;
 constexpr uint32_t HScroll = 0x200;
 constexpr uint32_t VScroll = 0x400;
-constexpr uint32_t Center = 0x800;   // static text centred
-constexpr uint32_t Right = 0x1000;   // static text right-aligned
+constexpr uint32_t Center = 0x800; // static text centred
+constexpr uint32_t Right = 0x1000; // static text right-aligned
 } // namespace ControlStyle
 
 struct ControlTemplate {
@@ -46,7 +46,7 @@ namespace DialogStyle {
 constexpr uint32_t Modal = 0x0;
 constexpr uint32_t ToolWindow = 0x1; // a small caption
 constexpr uint32_t NoCaption = 0x2;
-constexpr uint32_t Centered = 0x4;   // x and y are ignored; centred on the screen
+constexpr uint32_t Centered = 0x4; // x and y are ignored; centred on the screen
 } // namespace DialogStyle
 
 struct DialogTemplate {
@@ -90,7 +90,8 @@ public:
     static int RunModal(const DialogTemplate& tmpl, DialogHandler& handler, Window* owner);
     // A dialog beside the others; null when it could not be created. It
     // lives until Destroy or its window is closed.
-    static Dialog* CreateModeless(const DialogTemplate& tmpl, DialogHandler& handler, Window* owner);
+    static Dialog* CreateModeless(const DialogTemplate& tmpl, DialogHandler& handler,
+                                  Window* owner);
     // The live dialog that is this window, or null.
     static Dialog* FromWindow(Window* window);
     // The topmost live dialog, or null.

@@ -9,17 +9,17 @@ namespace platform {
 enum class BackendKind { Headless, Sdl };
 
 struct HostSettings {
-    std::filesystem::path root;       // CE_ROOT: host folder holding the device tree
-    int screenWidth = 480;            // CE_SCREEN
+    std::filesystem::path root; // CE_ROOT: host folder holding the device tree
+    int screenWidth = 480;      // CE_SCREEN
     int screenHeight = 272;
     BackendKind backend = BackendKind::Headless; // CE_BACKEND
-    std::filesystem::path script;     // CE_SCRIPT
-    std::filesystem::path transcript; // CE_TRANSCRIPT
-    std::string ports;                // CE_PORTS
-    std::string rebootCommand;        // CE_REBOOT_COMMAND
-    std::string keyboardCommand;      // CE_KEYBOARD_COMMAND
-    std::u16string programFile;       // CE_PROGRAM: device path of the running program
-    std::filesystem::path registry;   // CE_REGISTRY: registry database, beside the device tree
+    std::filesystem::path script;                // CE_SCRIPT
+    std::filesystem::path transcript;            // CE_TRANSCRIPT
+    std::string ports;                           // CE_PORTS
+    std::string rebootCommand;                   // CE_REBOOT_COMMAND
+    std::string keyboardCommand;                 // CE_KEYBOARD_COMMAND
+    std::u16string programFile;                  // CE_PROGRAM: device path of the running program
+    std::filesystem::path registry; // CE_REGISTRY: registry database, beside the device tree
 };
 
 // Reads the environment. defaultProgramFile is the device path the program

@@ -1,5 +1,5 @@
-#include "dialog_control.h"
 #include "platform/dialog.h"
+#include "dialog_control.h"
 #include "platform/error.h"
 #include "platform/headless.h"
 #include "platform/host.h"
@@ -30,7 +30,9 @@ std::vector<std::unique_ptr<Dialog>>& Retired() {
     return retired;
 }
 
-std::string Quoted(std::u16string_view s) { return "\"" + QuoteForTranscript(s) + "\""; }
+std::string Quoted(std::u16string_view s) {
+    return "\"" + QuoteForTranscript(s) + "\"";
+}
 
 bool ClickTopmost(int id) {
     Dialog* d = Dialog::Topmost();
@@ -38,7 +40,6 @@ bool ClickTopmost(int id) {
 }
 
 } // namespace
-
 
 // Bridges the dialog's window to the dialog.
 class Dialog::Host : public WindowHandler {
@@ -66,9 +67,13 @@ private:
     Dialog& m_dialog;
 };
 
-void DialogHandler::OnClose(Dialog& dialog) { dialog.End(IdCancel); }
+void DialogHandler::OnClose(Dialog& dialog) {
+    dialog.End(IdCancel);
+}
 
-int PointsToPixels(int points) { return (points * 96 + 36) / 72; }
+int PointsToPixels(int points) {
+    return (points * 96 + 36) / 72;
+}
 
 Dialog::Dialog(const DialogTemplate& tmpl, DialogHandler& handler)
     : m_template(tmpl), m_handler(handler), m_host(std::make_unique<Host>(*this)) {}
@@ -92,12 +97,15 @@ bool Dialog::Build(Window* owner, bool modal) {
         if (!probe)
             return false;
         probe->SelectFont(m_font);
-        Size letters = probe->GetTextExtent(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        Size letters =
+            probe->GetTextExtent(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
         m_baseX = std::max(1, (letters.cx / 26 + 1) / 2);
         m_baseY = std::max(1, probe->GetTextMetrics().height);
     }
     const bool caption = !(m_template.style & DialogStyle::NoCaption);
-    m_captionHeight = !caption ? 0 : (m_template.style & DialogStyle::ToolWindow) ? m_baseY + 2 : m_baseY + 6;
+    m_captionHeight = !caption                                       ? 0
+                      : (m_template.style & DialogStyle::ToolWindow) ? m_baseY + 2
+                                                                     : m_baseY + 6;
     const int border = 1;
     int width = UnitsToPixelsX(m_template.cx) + 2 * border;
     int height = UnitsToPixelsY(m_template.cy) + 2 * border + m_captionHeight;
@@ -112,7 +120,8 @@ bool Dialog::Build(Window* owner, bool modal) {
         Control c;
         c.t = ct;
         c.rect = {border + UnitsToPixelsX(ct.x), border + m_captionHeight + UnitsToPixelsY(ct.y),
-                  border + UnitsToPixelsX(ct.x + ct.cx), border + m_captionHeight + UnitsToPixelsY(ct.y + ct.cy)};
+                  border + UnitsToPixelsX(ct.x + ct.cx),
+                  border + m_captionHeight + UnitsToPixelsY(ct.y + ct.cy)};
         c.enabled = !(ct.style & ControlStyle::Disabled);
         c.visible = !(ct.style & ControlStyle::Hidden);
         m_controls.push_back(std::move(c));
@@ -124,8 +133,8 @@ bool Dialog::Build(Window* owner, bool modal) {
         }
     }
     if (!IsClassRegistered(m_template.className)) {
-        SetLastError(ErrorCode::InvalidParameter, "window class \"" + ToUtf8(m_template.className) +
-                                                      "\" is not registered");
+        SetLastError(ErrorCode::InvalidParameter,
+                     "window class \"" + ToUtf8(m_template.className) + "\" is not registered");
         return false;
     }
     WindowOptions options;
@@ -206,7 +215,9 @@ void Dialog::End(int result) {
     }
 }
 
-void Dialog::Destroy() { End(0); }
+void Dialog::Destroy() {
+    End(0);
+}
 
 Dialog::Control* Dialog::Find(int id) {
     for (auto& c : m_controls)
@@ -215,9 +226,13 @@ Dialog::Control* Dialog::Find(int id) {
     return nullptr;
 }
 
-const Dialog::Control* Dialog::Find(int id) const { return const_cast<Dialog*>(this)->Find(id); }
+const Dialog::Control* Dialog::Find(int id) const {
+    return const_cast<Dialog*>(this)->Find(id);
+}
 
-bool Dialog::HasControl(int id) const { return Find(id) != nullptr; }
+bool Dialog::HasControl(int id) const {
+    return Find(id) != nullptr;
+}
 
 void Dialog::SetText(int id, std::u16string_view text) {
     if (Control* c = Find(id)) {
@@ -275,12 +290,15 @@ void Dialog::SetFocus(int id) {
     }
 }
 
-void Dialog::Notify(int id, Notification n) { m_handler.OnCommand(*this, id, n); }
+void Dialog::Notify(int id, Notification n) {
+    m_handler.OnCommand(*this, id, n);
+}
 
 void Dialog::CheckRadio(Control& chosen) {
     // The group runs from the last control with the Group style before it to
     // the next one.
-    auto it = std::find_if(m_controls.begin(), m_controls.end(), [&](Control& c) { return &c == &chosen; });
+    auto it = std::find_if(m_controls.begin(), m_controls.end(),
+                           [&](Control& c) { return &c == &chosen; });
     auto first = it;
     while (first != m_controls.begin() && !(first->t.style & ControlStyle::Group))
         --first;
@@ -472,7 +490,8 @@ void Dialog::OnTap(int x, int y) {
         int rows = std::max(1, (c.rect.Height() - 4) / m_baseY);
         if ((c.t.style & ControlStyle::VScroll) && x >= c.rect.right - ScrollBarWidth) {
             int middle = (c.rect.top + c.rect.bottom) / 2;
-            int step = (y < c.rect.top + ScrollBarWidth || y >= c.rect.bottom - ScrollBarWidth) ? 1 : rows;
+            int step =
+                (y < c.rect.top + ScrollBarWidth || y >= c.rect.bottom - ScrollBarWidth) ? 1 : rows;
             c.top += y < middle ? -step : step;
             c.top = std::clamp(c.top, 0, std::max(0, count - rows));
             Invalidate();
@@ -508,7 +527,8 @@ void Dialog::OnKey(int key) {
     } else if (key == vk::Up || key == vk::Down) {
         Control* c = Find(m_focus);
         if (c && c->t.kind == ControlKind::ListBox && !c->items.empty()) {
-            int next = std::clamp(c->selection + (key == vk::Up ? -1 : 1), 0, static_cast<int>(c->items.size()) - 1);
+            int next = std::clamp(c->selection + (key == vk::Up ? -1 : 1), 0,
+                                  static_cast<int>(c->items.size()) - 1);
             SetCurSel(c->t.id, next);
             if (c->t.style & ControlStyle::Notify)
                 Notify(c->t.id, Notification::SelectionChanged);
@@ -517,7 +537,8 @@ void Dialog::OnKey(int key) {
         // Focus to the next edit or list box.
         std::vector<int> ids;
         for (auto& c : m_controls)
-            if ((c.t.kind == ControlKind::Edit || c.t.kind == ControlKind::ListBox) && c.enabled && c.visible)
+            if ((c.t.kind == ControlKind::Edit || c.t.kind == ControlKind::ListBox) && c.enabled &&
+                c.visible)
                 ids.push_back(c.t.id);
         if (!ids.empty()) {
             auto it = std::find(ids.begin(), ids.end(), m_focus);
@@ -544,6 +565,8 @@ void Dialog::OnChar(char16_t ch) {
     Notify(c->t.id, Notification::EditChanged);
 }
 
-void Beep() { TranscriptWrite("beep"); }
+void Beep() {
+    TranscriptWrite("beep");
+}
 
 } // namespace platform

@@ -18,10 +18,13 @@ void Dialog::Paint(Canvas& canvas) {
     if (m_captionHeight > 0) {
         Rect bar{1, 1, w - 1, 1 + m_captionHeight};
         canvas.FillRect(bar, Caption);
-        canvas.SelectFont(Font::Create(-PointsToPixels(m_template.fontPoints), 700, m_template.fontFace));
+        canvas.SelectFont(
+            Font::Create(-PointsToPixels(m_template.fontPoints), 700, m_template.fontFace));
         canvas.SetTextColor(CaptionText);
         Rect text = bar.Inflate(-4, 0);
-        canvas.DrawText(m_template.caption, text, TextFlag::Left | TextFlag::VCenter | TextFlag::SingleLine | TextFlag::NoPrefix);
+        canvas.DrawText(m_template.caption, text,
+                        TextFlag::Left | TextFlag::VCenter | TextFlag::SingleLine |
+                            TextFlag::NoPrefix);
         canvas.SelectFont(m_font);
     }
     for (auto& c : m_controls)
@@ -144,7 +147,8 @@ void Dialog::PaintControl(Canvas& canvas, Control& c) {
             canvas.SelectBrush(Brush::Solid(count > rows ? Text : GrayText));
             int cx = (track.left + track.right) / 2;
             Point upArrow[] = {{cx, up.top + 4}, {cx - 4, up.bottom - 4}, {cx + 4, up.bottom - 4}};
-            Point downArrow[] = {{cx, down.bottom - 4}, {cx - 4, down.top + 4}, {cx + 4, down.top + 4}};
+            Point downArrow[] = {
+                {cx, down.bottom - 4}, {cx - 4, down.top + 4}, {cx + 4, down.top + 4}};
             canvas.Polygon(upArrow);
             canvas.Polygon(downArrow);
             if (count > rows) {

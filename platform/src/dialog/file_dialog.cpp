@@ -1,7 +1,7 @@
 #include "platform/dialog.h"
 #include "platform/file.h"
-#include "platform/host.h"
 #include "platform/headless.h"
+#include "platform/host.h"
 #include "platform/messagebox.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
@@ -111,11 +111,12 @@ private:
             return;
         }
         size_t slash = path.find_last_of(u"\\/");
-        if (!m_options.defaultExtension.empty() && path.find(u'.', slash + 1) == std::u16string::npos)
+        if (!m_options.defaultExtension.empty() &&
+            path.find(u'.', slash + 1) == std::u16string::npos)
             path += u"." + m_options.defaultExtension;
         if (path.size() + 1 > m_options.maxLength) {
-            MessageBox(&d.GetWindow(), u"Der Dateiname ist zu lang.", m_options.title, MessageBoxButtons::Ok,
-                       MessageBoxIcon::Exclamation);
+            MessageBox(&d.GetWindow(), u"Der Dateiname ist zu lang.", m_options.title,
+                       MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
             return;
         }
         if (m_options.fileMustExist && !FileExists(path)) {
@@ -139,15 +140,18 @@ std::optional<std::u16string> RunFileDialog(const FileDialogOptions& options, bo
         std::optional<std::u16string> result;
         if (answer && *answer && (*answer)->size() + 1 <= options.maxLength)
             result = **answer;
-        TranscriptWrite(std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
-                        "\" answer=" + (result ? "\"" + QuoteForTranscript(*result) + "\"" : std::string("cancel")));
+        TranscriptWrite(
+            std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
+            "\" answer=" +
+            (result ? "\"" + QuoteForTranscript(*result) + "\"" : std::string("cancel")));
         return result;
     }
     FileDialogHandler handler(options);
     int result = Dialog::RunModal(FileTemplate(options), handler, options.owner);
     auto path = result == IdOk ? handler.m_result : std::nullopt;
-    TranscriptWrite(std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
-                    "\" answer=" + (path ? "\"" + QuoteForTranscript(*path) + "\"" : std::string("cancel")));
+    TranscriptWrite(
+        std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
+        "\" answer=" + (path ? "\"" + QuoteForTranscript(*path) + "\"" : std::string("cancel")));
     return path;
 }
 

@@ -19,11 +19,16 @@ struct Choice {
 
 std::vector<Choice> Choices(MessageBoxButtons buttons) {
     switch (buttons) {
-    case MessageBoxButtons::Ok: return {{IdOk, u"OK"}};
-    case MessageBoxButtons::OkCancel: return {{IdOk, u"OK"}, {IdCancel, u"Abbrechen"}};
-    case MessageBoxButtons::YesNo: return {{IdYes, u"Ja"}, {IdNo, u"Nein"}};
-    case MessageBoxButtons::YesNoCancel: return {{IdYes, u"Ja"}, {IdNo, u"Nein"}, {IdCancel, u"Abbrechen"}};
-    case MessageBoxButtons::RetryCancel: return {{IdRetry, u"Wiederholen"}, {IdCancel, u"Abbrechen"}};
+    case MessageBoxButtons::Ok:
+        return {{IdOk, u"OK"}};
+    case MessageBoxButtons::OkCancel:
+        return {{IdOk, u"OK"}, {IdCancel, u"Abbrechen"}};
+    case MessageBoxButtons::YesNo:
+        return {{IdYes, u"Ja"}, {IdNo, u"Nein"}};
+    case MessageBoxButtons::YesNoCancel:
+        return {{IdYes, u"Ja"}, {IdNo, u"Nein"}, {IdCancel, u"Abbrechen"}};
+    case MessageBoxButtons::RetryCancel:
+        return {{IdRetry, u"Wiederholen"}, {IdCancel, u"Abbrechen"}};
     }
     return {{IdOk, u"OK"}};
 }
@@ -52,7 +57,8 @@ public:
         canvas.Ellipse(r.left, r.top, r.right, r.bottom);
         canvas.SelectFont(Font::Create(r.Height() * 3 / 4, 700, u"Arial"));
         canvas.SetBackgroundMode(BackgroundMode::Transparent);
-        canvas.SetTextColor(m_icon == MessageBoxIcon::Exclamation ? Rgb(0, 0, 0) : Rgb(255, 255, 255));
+        canvas.SetTextColor(m_icon == MessageBoxIcon::Exclamation ? Rgb(0, 0, 0)
+                                                                  : Rgb(255, 255, 255));
         Rect text = r;
         canvas.DrawText(glyph, text, TextFlag::Center | TextFlag::VCenter | TextFlag::SingleLine);
     }
@@ -102,11 +108,13 @@ int ShowMessageBoxDialog(Window* owner, std::u16string_view text, std::u16string
     if (iconUnits)
         t.controls.push_back({IconId, ControlKind::PushButton, u"", 6, 6, 20, 20,
                               ControlStyle::OwnerDraw | ControlStyle::Disabled});
-    t.controls.push_back({TextId, ControlKind::Static, std::u16string(text), textX, 6, textCx, textCy, 0});
+    t.controls.push_back(
+        {TextId, ControlKind::Static, std::u16string(text), textX, 6, textCx, textCy, 0});
     int x = (cx - rowCx) / 2;
     for (size_t i = 0; i < choices.size(); ++i) {
-        t.controls.push_back({choices[i].id, ControlKind::PushButton, choices[i].label, x, 6 + textCy + 6, buttonCx,
-                              buttonCy, i == 0 ? ControlStyle::Default : 0u});
+        t.controls.push_back({choices[i].id, ControlKind::PushButton, choices[i].label, x,
+                              6 + textCy + 6, buttonCx, buttonCy,
+                              i == 0 ? ControlStyle::Default : 0u});
         x += buttonCx + gap;
     }
     BoxHandler handler(buttons, icon);

@@ -28,11 +28,16 @@ struct QueuedFile {
 
 bool Offers(MessageBoxButtons buttons, int id) {
     switch (buttons) {
-    case MessageBoxButtons::Ok: return id == IdOk;
-    case MessageBoxButtons::OkCancel: return id == IdOk || id == IdCancel;
-    case MessageBoxButtons::YesNo: return id == IdYes || id == IdNo;
-    case MessageBoxButtons::YesNoCancel: return id == IdYes || id == IdNo || id == IdCancel;
-    case MessageBoxButtons::RetryCancel: return id == IdRetry || id == IdCancel;
+    case MessageBoxButtons::Ok:
+        return id == IdOk;
+    case MessageBoxButtons::OkCancel:
+        return id == IdOk || id == IdCancel;
+    case MessageBoxButtons::YesNo:
+        return id == IdYes || id == IdNo;
+    case MessageBoxButtons::YesNoCancel:
+        return id == IdYes || id == IdNo || id == IdCancel;
+    case MessageBoxButtons::RetryCancel:
+        return id == IdRetry || id == IdCancel;
     }
     return false;
 }
@@ -40,8 +45,8 @@ bool Offers(MessageBoxButtons buttons, int id) {
 std::optional<int> AnswerId(const std::string& word) {
     std::u16string w = FromUtf8(word);
     const std::pair<const char16_t*, int> names[] = {
-        {u"ok", IdOk}, {u"cancel", IdCancel}, {u"yes", IdYes}, {u"no", IdNo}, {u"retry", IdRetry},
-        {u"abort", IdAbort}, {u"ignore", IdIgnore}};
+        {u"ok", IdOk},       {u"cancel", IdCancel}, {u"yes", IdYes},      {u"no", IdNo},
+        {u"retry", IdRetry}, {u"abort", IdAbort},   {u"ignore", IdIgnore}};
     for (auto& [name, id] : names)
         if (EqualsIgnoreAsciiCase(w, name))
             return id;
@@ -82,7 +87,9 @@ public:
     }
 
     uint64_t MonotonicMs() override { return m_ticks; }
-    int64_t HostUtcMs() override { return m_utcStartMs + static_cast<int64_t>(m_ticks - m_tickBase); }
+    int64_t HostUtcMs() override {
+        return m_utcStartMs + static_cast<int64_t>(m_ticks - m_tickBase);
+    }
 
     int ShowMessageBox(Window*, std::u16string_view, std::u16string_view caption,
                        MessageBoxButtons buttons, MessageBoxIcon) override {
@@ -239,7 +246,9 @@ public:
     int64_t m_utcStartMs = 0;
 };
 
-HeadlessBackend* Headless() { return dynamic_cast<HeadlessBackend*>(&CurrentBackend()); }
+HeadlessBackend* Headless() {
+    return dynamic_cast<HeadlessBackend*>(&CurrentBackend());
+}
 
 } // namespace
 

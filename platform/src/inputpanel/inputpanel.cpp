@@ -64,7 +64,9 @@ bool RunKeyboardCommand(const std::string& command, const char* argument) {
 
 } // namespace
 
-bool InputPanelAvailable() { return !Host().keyboardCommand.empty(); }
+bool InputPanelAvailable() {
+    return !Host().keyboardCommand.empty();
+}
 
 bool GetInputPanelInfo(InputPanelInfo& info) {
     if (!InputPanelAvailable())

@@ -117,7 +117,8 @@ std::optional<int64_t> FindOpenKey(sqlite3* db, RootKey root, const std::u16stri
 // Runs read(db, keyId) in a read transaction on an existing key; nullopt when
 // the store, the transaction or the key is not there.
 template <class Read>
-auto ReadKey(RootKey root, const std::u16string& path, Read read) -> decltype(read(nullptr, int64_t{})) {
+auto ReadKey(RootKey root, const std::u16string& path, Read read)
+    -> decltype(read(nullptr, int64_t{})) {
     sqlite3* db = Store();
     if (!db)
         return std::nullopt;
@@ -294,12 +295,14 @@ std::optional<RegistryValue> RegistryKey::QueryValue(std::u16string_view name) c
         int rc = get.Step();
         if (rc == SQLITE_DONE) {
             SetLastError(ErrorCode::FileNotFound, "registry value \"" + ToUtf8(name) +
-                                                      "\" not found in " + Describe(m_root, m_path));
+                                                      "\" not found in " +
+                                                      Describe(m_root, m_path));
             return std::nullopt;
         }
         if (rc != SQLITE_ROW)
             return std::nullopt;
-        return RegistryValue{FromUtf8(get.Text(0)), static_cast<ValueType>(get.Int(1)), get.Blob(2)};
+        return RegistryValue{FromUtf8(get.Text(0)), static_cast<ValueType>(get.Int(1)),
+                             get.Blob(2)};
     });
 }
 
@@ -378,31 +381,34 @@ bool RegistryKey::DeleteValue(std::u16string_view name) {
 }
 
 std::optional<std::vector<std::u16string>> RegistryKey::SubKeyNames() const {
-    return ReadKey(m_root, m_path, [](sqlite3* db, int64_t key) -> std::optional<std::vector<std::u16string>> {
-        Statement list(db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded");
-        list.Bind(1, key);
-        std::vector<std::u16string> names;
-        int rc;
-        while ((rc = list.Step()) == SQLITE_ROW)
-            names.push_back(FromUtf8(list.Text(0)));
-        if (rc != SQLITE_DONE)
-            return std::nullopt;
-        return names;
-    });
+    return ReadKey(
+        m_root, m_path, [](sqlite3* db, int64_t key) -> std::optional<std::vector<std::u16string>> {
+            Statement list(db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded");
+            list.Bind(1, key);
+            std::vector<std::u16string> names;
+            int rc;
+            while ((rc = list.Step()) == SQLITE_ROW)
+                names.push_back(FromUtf8(list.Text(0)));
+            if (rc != SQLITE_DONE)
+                return std::nullopt;
+            return names;
+        });
 }
 
 std::optional<std::vector<RegistryValue>> RegistryKey::Values() const {
-    return ReadKey(m_root, m_path, [](sqlite3* db, int64_t key) -> std::optional<std::vector<RegistryValue>> {
-        Statement list(db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY folded");
-        list.Bind(1, key);
-        std::vector<RegistryValue> values;
-        int rc;
-        while ((rc = list.Step()) == SQLITE_ROW)
-            values.push_back({FromUtf8(list.Text(0)), static_cast<ValueType>(list.Int(1)), list.Blob(2)});
-        if (rc != SQLITE_DONE)
-            return std::nullopt;
-        return values;
-    });
+    return ReadKey(
+        m_root, m_path, [](sqlite3* db, int64_t key) -> std::optional<std::vector<RegistryValue>> {
+            Statement list(db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY folded");
+            list.Bind(1, key);
+            std::vector<RegistryValue> values;
+            int rc;
+            while ((rc = list.Step()) == SQLITE_ROW)
+                values.push_back(
+                    {FromUtf8(list.Text(0)), static_cast<ValueType>(list.Int(1)), list.Blob(2)});
+            if (rc != SQLITE_DONE)
+                return std::nullopt;
+            return values;
+        });
 }
 
 } // namespace platform

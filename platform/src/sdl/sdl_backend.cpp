@@ -1,6 +1,6 @@
 #include "../backend.h"
-#include "../window_system.h"
 #include "../dialog/message_box_dialog.h"
+#include "../window_system.h"
 #include "../x11/x11_windows.h"
 #include "platform/keys.h"
 #include "platform/text.h"
@@ -24,7 +24,9 @@ struct SdlWindowData {
     int textureHeight = 0;
 };
 
-SdlWindowData* DataOf(Window& w) { return static_cast<SdlWindowData*>(w.m_backendData); }
+SdlWindowData* DataOf(Window& w) {
+    return static_cast<SdlWindowData*>(w.m_backendData);
+}
 
 // SDL key codes to the device's virtual-key codes; 0 for keys it lacks.
 int VirtualKey(SDL_Keycode key) {
@@ -37,27 +39,47 @@ int VirtualKey(SDL_Keycode key) {
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9)
         return vk::Numpad0 + 1 + (key - SDLK_KP_1);
     switch (key) {
-    case SDLK_BACKSPACE: return vk::Back;
-    case SDLK_TAB: return vk::Tab;
+    case SDLK_BACKSPACE:
+        return vk::Back;
+    case SDLK_TAB:
+        return vk::Tab;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return vk::Return;
-    case SDLK_ESCAPE: return vk::Escape;
-    case SDLK_SPACE: return vk::Space;
-    case SDLK_PAGEUP: return vk::Prior;
-    case SDLK_PAGEDOWN: return vk::Next;
-    case SDLK_END: return vk::End;
-    case SDLK_HOME: return vk::Home;
-    case SDLK_LEFT: return vk::Left;
-    case SDLK_UP: return vk::Up;
-    case SDLK_RIGHT: return vk::Right;
-    case SDLK_DOWN: return vk::Down;
-    case SDLK_DELETE: return vk::Delete;
-    case SDLK_KP_0: return vk::Numpad0;
-    case SDLK_KP_MULTIPLY: return vk::Multiply;
-    case SDLK_KP_PLUS: return vk::Add;
-    case SDLK_KP_MINUS: return vk::Subtract;
-    case SDLK_KP_DIVIDE: return vk::Divide;
-    default: return 0;
+    case SDLK_KP_ENTER:
+        return vk::Return;
+    case SDLK_ESCAPE:
+        return vk::Escape;
+    case SDLK_SPACE:
+        return vk::Space;
+    case SDLK_PAGEUP:
+        return vk::Prior;
+    case SDLK_PAGEDOWN:
+        return vk::Next;
+    case SDLK_END:
+        return vk::End;
+    case SDLK_HOME:
+        return vk::Home;
+    case SDLK_LEFT:
+        return vk::Left;
+    case SDLK_UP:
+        return vk::Up;
+    case SDLK_RIGHT:
+        return vk::Right;
+    case SDLK_DOWN:
+        return vk::Down;
+    case SDLK_DELETE:
+        return vk::Delete;
+    case SDLK_KP_0:
+        return vk::Numpad0;
+    case SDLK_KP_MULTIPLY:
+        return vk::Multiply;
+    case SDLK_KP_PLUS:
+        return vk::Add;
+    case SDLK_KP_MINUS:
+        return vk::Subtract;
+    case SDLK_KP_DIVIDE:
+        return vk::Divide;
+    default:
+        return 0;
     }
 }
 
@@ -73,7 +95,8 @@ public:
     ~SdlBackend() override { SDL_Quit(); }
 
     uint64_t MonotonicMs() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start)
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - m_start)
             .count();
     }
     int64_t HostUtcMs() override {
@@ -88,7 +111,8 @@ public:
         Uint32 flags = w.IsVisible() ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
         if (w.Style() != WindowStyle::Normal)
             flags |= SDL_WINDOW_BORDERLESS;
-        data->window = SDL_CreateWindow(ToUtf8(w.Title()).c_str(), r.left, r.top, r.Width(), r.Height(), flags);
+        data->window = SDL_CreateWindow(ToUtf8(w.Title()).c_str(), r.left, r.top, r.Width(),
+                                        r.Height(), flags);
         if (!data->window) {
             std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         } else {
@@ -135,16 +159,19 @@ public:
             return;
         Canvas& surface = w.Surface();
         surface.Flush();
-        if (!data->texture || data->textureWidth != surface.Width() || data->textureHeight != surface.Height()) {
+        if (!data->texture || data->textureWidth != surface.Width() ||
+            data->textureHeight != surface.Height()) {
             if (data->texture)
                 SDL_DestroyTexture(data->texture);
-            data->texture = SDL_CreateTexture(data->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                              surface.Width(), surface.Height());
+            data->texture =
+                SDL_CreateTexture(data->renderer, SDL_PIXELFORMAT_ARGB8888,
+                                  SDL_TEXTUREACCESS_STREAMING, surface.Width(), surface.Height());
             data->textureWidth = surface.Width();
             data->textureHeight = surface.Height();
         }
         cairo_surface_t* s = surface.Surface();
-        SDL_UpdateTexture(data->texture, nullptr, cairo_image_surface_get_data(s), cairo_image_surface_get_stride(s));
+        SDL_UpdateTexture(data->texture, nullptr, cairo_image_surface_get_data(s),
+                          cairo_image_surface_get_stride(s));
         SDL_RenderClear(data->renderer);
         SDL_RenderCopy(data->renderer, data->texture, nullptr, nullptr);
         SDL_RenderPresent(data->renderer);
@@ -153,7 +180,9 @@ public:
     uint64_t FindForeignWindow(std::u16string_view className, std::u16string_view title) override {
         return x11::Available() ? x11::FindWindow(className, title) : 0;
     }
-    bool ActivateForeignWindow(uint64_t id) override { return x11::Available() && x11::Activate(id); }
+    bool ActivateForeignWindow(uint64_t id) override {
+        return x11::Available() && x11::Activate(id);
+    }
 
     Window* Find(Uint32 windowId) {
         SDL_Window* sdl = SDL_GetWindowFromID(windowId);
@@ -195,7 +224,8 @@ public:
         case SDL_FINGERUP:
             if (Window* w = WindowSystem::Get().TopVisible()) {
                 Rect r = w->GetRect();
-                w->Tap(static_cast<int>(e.tfinger.x * r.Width()), static_cast<int>(e.tfinger.y * r.Height()));
+                w->Tap(static_cast<int>(e.tfinger.x * r.Width()),
+                       static_cast<int>(e.tfinger.y * r.Height()));
             }
             break;
         default:
@@ -206,8 +236,10 @@ public:
     // Blocks in SDL until an event or the next timer: no busy waiting.
     void Wait(int64_t timeoutMs) override {
         SDL_Event e;
-        int got = timeoutMs < 0 ? SDL_WaitEvent(&e)
-                                : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<int64_t>(timeoutMs, 1 << 30)));
+        int got =
+            timeoutMs < 0
+                ? SDL_WaitEvent(&e)
+                : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<int64_t>(timeoutMs, 1 << 30)));
         if (!got)
             return;
         Deliver(e);
@@ -226,6 +258,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend(const HostSettings& host) { return std::make_unique<SdlBackend>(host); }
+std::unique_ptr<Backend> MakeSdlBackend(const HostSettings& host) {
+    return std::make_unique<SdlBackend>(host);
+}
 
 } // namespace platform

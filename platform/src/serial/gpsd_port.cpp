@@ -28,7 +28,8 @@ constexpr int ReconnectTimeoutMs = 100;
 class GpsdPort final : public ReconnectingPort {
 public:
     GpsdPort(std::string name, std::string host, std::string service)
-        : ReconnectingPort(std::move(name)), m_host(std::move(host)), m_service(std::move(service)) {}
+        : ReconnectingPort(std::move(name)), m_host(std::move(host)),
+          m_service(std::move(service)) {}
     ~GpsdPort() override { Disconnect(); }
 
     bool Open() {
@@ -65,7 +66,8 @@ protected:
         }
         std::string failure = where + ": no address";
         for (addrinfo* a = found; a && m_fd < 0; a = a->ai_next) {
-            int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+            int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                              a->ai_protocol);
             if (fd < 0)
                 continue;
             if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0 && errno != EINPROGRESS) {
@@ -96,7 +98,8 @@ protected:
         }
         int one = 1;
         setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        if (::send(m_fd, WatchCommand, sizeof WatchCommand - 1, MSG_NOSIGNAL) != sizeof WatchCommand - 1) {
+        if (::send(m_fd, WatchCommand, sizeof WatchCommand - 1, MSG_NOSIGNAL) !=
+            sizeof WatchCommand - 1) {
             SetLastError(ErrorCode::WriteFault, where + ": could not ask for NMEA");
             Disconnect();
             return false;
@@ -129,7 +132,8 @@ protected:
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
                 break;
             if (n == 0)
-                SetLastError(ErrorCode::ReadFault, "gpsd at " + m_host + ":" + m_service + " closed the connection");
+                SetLastError(ErrorCode::ReadFault,
+                             "gpsd at " + m_host + ":" + m_service + " closed the connection");
             else
                 SetLastErrorFromErrno(errno, "read from gpsd at " + m_host + ":" + m_service);
             alive = false;
@@ -151,7 +155,8 @@ private:
     void Take(std::string_view bytes) {
         while (!bytes.empty()) {
             size_t lf = bytes.find('\n');
-            std::string_view piece = bytes.substr(0, lf == std::string_view::npos ? bytes.size() : lf);
+            std::string_view piece =
+                bytes.substr(0, lf == std::string_view::npos ? bytes.size() : lf);
             if (!m_skipping) {
                 if (m_partial.size() + piece.size() > MaxLine) {
                     m_partial.clear();

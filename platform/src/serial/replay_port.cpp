@@ -23,7 +23,8 @@ std::string_view EpochTime(std::string_view line) {
         return {};
     const std::string_view type = line.substr(3, 3);
     int field;
-    if (type == "RMC" || type == "GGA" || type == "GNS" || type == "ZDA" || type == "GST" || type == "GBS")
+    if (type == "RMC" || type == "GGA" || type == "GNS" || type == "ZDA" || type == "GST" ||
+        type == "GBS")
         field = 1;
     else if (type == "GLL")
         field = 5;
@@ -120,7 +121,9 @@ private:
     // Bytes released so far: the first epoch at once, then one per period.
     uint64_t DueBytes() const {
         const uint64_t epochs = m_epochEnds.size();
-        uint64_t released = static_cast<uint64_t>(std::floor(static_cast<double>(m_elapsedMs) * m_speed / 1000.0)) + 1;
+        uint64_t released =
+            static_cast<uint64_t>(std::floor(static_cast<double>(m_elapsedMs) * m_speed / 1000.0)) +
+            1;
         if (!m_loop && released > epochs)
             released = epochs;
         const uint64_t rounds = released / epochs;

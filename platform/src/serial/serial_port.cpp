@@ -19,7 +19,9 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
 
 std::optional<PortSource> Invalid(const std::string& why) {
     SetLastError(ErrorCode::InvalidParameter, why);
@@ -28,7 +30,8 @@ std::optional<PortSource> Invalid(const std::string& why) {
 
 // "COMn" (any case) as n.
 std::optional<unsigned> PortNumber(std::string_view name) {
-    if (name.size() < 4 || (name[0] | 0x20) != 'c' || (name[1] | 0x20) != 'o' || (name[2] | 0x20) != 'm')
+    if (name.size() < 4 || (name[0] | 0x20) != 'c' || (name[1] | 0x20) != 'o' ||
+        (name[2] | 0x20) != 'm')
         return std::nullopt;
     unsigned n = 0;
     for (char c : name.substr(3)) {
@@ -76,7 +79,8 @@ std::optional<PortSource> ParsePortSource(std::string_view text) {
                 std::string_view port = rest.substr(colon + 1);
                 if (port.empty() || port.size() > 5 ||
                     port.find_first_not_of("0123456789") != std::string_view::npos ||
-                    std::atoi(std::string(port).c_str()) > 65535 || std::atoi(std::string(port).c_str()) == 0)
+                    std::atoi(std::string(port).c_str()) > 65535 ||
+                    std::atoi(std::string(port).c_str()) == 0)
                     return Invalid("port source \"" + std::string(text) + "\": bad TCP port");
                 source.service = std::string(port);
             }
@@ -101,7 +105,8 @@ std::optional<PortSource> ParsePortSource(std::string_view text) {
                 char* end = nullptr;
                 double speed = std::strtod(value.c_str(), &end);
                 if (value.empty() || *end != 0 || !(speed > 0.0) || speed > 1e6)
-                    return Invalid("port source \"" + std::string(text) + "\": speed must be a number above 0");
+                    return Invalid("port source \"" + std::string(text) +
+                                   "\": speed must be a number above 0");
                 source.speed = speed;
             } else {
                 break;
@@ -132,7 +137,8 @@ std::optional<PortSource> FindPortSource(std::string_view portMap, unsigned numb
         if (*n == number)
             return ParsePortSource(entry.substr(equals + 1));
     }
-    SetLastError(ErrorCode::FileNotFound, "COM" + std::to_string(number) + ": is not in the port map (CE_PORTS)");
+    SetLastError(ErrorCode::FileNotFound,
+                 "COM" + std::to_string(number) + ": is not in the port map (CE_PORTS)");
     return std::nullopt;
 }
 
@@ -154,9 +160,12 @@ std::unique_ptr<SerialPort> SerialPort::Open(std::u16string_view deviceName) {
 
 std::unique_ptr<SerialPort> SerialPort::Open(const PortSource& source, std::string name) {
     switch (source.kind) {
-    case PortSource::Kind::Tty: return serial::OpenTty(source, std::move(name));
-    case PortSource::Kind::Gpsd: return serial::OpenGpsd(source, std::move(name));
-    case PortSource::Kind::Replay: return serial::OpenReplay(source, std::move(name));
+    case PortSource::Kind::Tty:
+        return serial::OpenTty(source, std::move(name));
+    case PortSource::Kind::Gpsd:
+        return serial::OpenGpsd(source, std::move(name));
+    case PortSource::Kind::Replay:
+        return serial::OpenReplay(source, std::move(name));
     }
     return nullptr;
 }

@@ -27,7 +27,8 @@ std::string WindowTitle(Display* d, ::Window w) {
     unsigned long count, after;
     unsigned char* data = nullptr;
     std::string title;
-    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
+                           &data) == Success &&
         data) {
         title.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
@@ -119,7 +120,8 @@ bool Activate(uint64_t id) {
     e.xclient.format = 32;
     e.xclient.data.l[0] = 2; // a request from a pager-like tool: honoured at once
     e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &e);
     XRaiseWindow(d, w);
     if (attributes.map_state == IsViewable)
         XSetInputFocus(d, w, RevertToParent, CurrentTime);

@@ -6,8 +6,8 @@
 #include "platform/host.h"
 #include "platform/keys.h"
 #include "platform/messagebox.h"
-#include "platform/window.h"
 #include "platform/testing/x_screen.h"
+#include "platform/window.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -31,7 +31,9 @@ public:
         canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, Rgb(255, 255, 255));
         canvas.FillRect({20, 10, 60, 30}, Rgb(255, 0, 0));
     }
-    void OnKeyDown(platform::Window&, int key) override { events.push_back("key " + std::to_string(key)); }
+    void OnKeyDown(platform::Window&, int key) override {
+        events.push_back("key " + std::to_string(key));
+    }
     void OnTap(platform::Window&, int x, int y) override {
         events.push_back("tap " + std::to_string(x) + " " + std::to_string(y));
     }
@@ -115,7 +117,8 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     t.cx = 143;
     t.cy = 60;
     t.controls = {{1004, platform::ControlKind::Edit, u"", 10, 12, 123, 12, 0},
-                  {1005, platform::ControlKind::RadioButton, u"VTG", 10, 30, 40, 10, platform::ControlStyle::Group},
+                  {1005, platform::ControlKind::RadioButton, u"VTG", 10, 30, 40, 10,
+                   platform::ControlStyle::Group},
                   {1006, platform::ControlKind::RadioButton, u"RMC", 60, 30, 40, 10, 0},
                   {platform::IdOk, platform::ControlKind::PushButton, u"OK", 86, 44, 50, 14,
                    platform::ControlStyle::Default}};
@@ -136,7 +139,8 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     // A real tap on "RMC" and typed text reach the controls.
     platform::Rect window = dialog->GetWindow().GetRect();
     platform::Rect rmc = dialog->ControlRect(1006);
-    XTestFakeMotionEvent(display, -1, window.left + rmc.left + 3, window.top + rmc.top + rmc.Height() / 2, CurrentTime);
+    XTestFakeMotionEvent(display, -1, window.left + rmc.left + 3,
+                         window.top + rmc.top + rmc.Height() / 2, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     for (const char* key : {"g", "p", "s"}) {

@@ -25,7 +25,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 double Degrees(const std::string& field, const std::string& hemisphere, int degreeDigits) {
-    const double value = std::stoi(field.substr(0, degreeDigits)) + std::stod(field.substr(degreeDigits)) / 60.0;
+    const double value =
+        std::stoi(field.substr(0, degreeDigits)) + std::stod(field.substr(degreeDigits)) / 60.0;
     return hemisphere == "S" || hemisphere == "W" ? -value : value;
 }
 
@@ -72,8 +73,8 @@ std::vector<Read> ReadLog(const std::string& log) {
             epochs.emplace_back();
             const std::string& t = fields[1];
             const std::string& d = fields[9];
-            const auto day = DaysFromCivil(2000 + std::stoi(d.substr(4, 2)), std::stoi(d.substr(2, 2)),
-                                           std::stoi(d.substr(0, 2)));
+            const auto day = DaysFromCivil(2000 + std::stoi(d.substr(4, 2)),
+                                           std::stoi(d.substr(2, 2)), std::stoi(d.substr(0, 2)));
             epochs.back().utc = day * 86400 + std::stoi(t.substr(0, 2)) * 3600 +
                                 std::stoi(t.substr(2, 2)) * 60 + std::stoi(t.substr(4, 2));
         }
@@ -86,15 +87,19 @@ std::vector<Read> ReadLog(const std::string& log) {
 
 double Distance(double lat1, double lon1, double lat2, double lon2) {
     const double a = std::pow(std::sin((lat2 - lat1) * kRad / 2), 2) +
-                     std::cos(lat1 * kRad) * std::cos(lat2 * kRad) * std::pow(std::sin((lon2 - lon1) * kRad / 2), 2);
+                     std::cos(lat1 * kRad) * std::cos(lat2 * kRad) *
+                         std::pow(std::sin((lon2 - lon1) * kRad / 2), 2);
     return 2 * 6371000.0 * std::asin(std::sqrt(a));
 }
 
-double AngleBetween(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); }
+double AngleBetween(double a, double b) {
+    return std::fabs(std::remainder(a - b, 360.0));
+}
 
 // Properties every drive must have, whatever its length, seed and start.
 void CheckDrive(const DriveOptions& options) {
-    SCOPED_TRACE("seed " + std::to_string(options.seed) + ", " + std::to_string(options.seconds) + " s");
+    SCOPED_TRACE("seed " + std::to_string(options.seed) + ", " + std::to_string(options.seconds) +
+                 " s");
     const std::vector<Read> epochs = ReadLog(DriveLog(options));
     ASSERT_EQ(epochs.size(), static_cast<size_t>(options.seconds));
     EXPECT_EQ(epochs.front().utc, options.start);
@@ -156,12 +161,14 @@ void CheckDrive(const DriveOptions& options) {
 
         if (i > 0 && e.Fix() && epochs[i - 1].Fix()) {
             const Read& p = epochs[i - 1];
-            const double metres = Distance(p.Latitude(), p.Longitude(), e.Latitude(), e.Longitude());
+            const double metres =
+                Distance(p.Latitude(), p.Longitude(), e.Latitude(), e.Longitude());
             const double expected = (p.Kmh() + e.Kmh()) / 2 / 3.6;
             EXPECT_NEAR(metres, expected, 0.5 + 0.01 * expected);
             if (metres > 8) {
                 const double north = (e.Latitude() - p.Latitude()) * kRad * 6371000.0;
-                const double east = (e.Longitude() - p.Longitude()) * kRad * 6371000.0 * std::cos(e.Latitude() * kRad);
+                const double east = (e.Longitude() - p.Longitude()) * kRad * 6371000.0 *
+                                    std::cos(e.Latitude() * kRad);
                 const double bearing = std::atan2(east, north) / kRad;
                 const double c1 = std::stod(p.Get("GPRMC")[8]), c2 = std::stod(rmc[8]);
                 const double meanCourse = c1 + std::remainder(c2 - c1, 360.0) / 2;
@@ -173,7 +180,9 @@ void CheckDrive(const DriveOptions& options) {
 
 } // namespace
 
-TEST(Drive, DefaultDriveIsWellFormedAndConsistent) { CheckDrive({}); }
+TEST(Drive, DefaultDriveIsWellFormedAndConsistent) {
+    CheckDrive({});
+}
 
 TEST(Drive, LongerDrivesWithOtherSeedsStayConsistent) {
     // Goes round the route many times and crosses a leap day.

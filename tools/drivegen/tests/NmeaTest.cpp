@@ -1,5 +1,5 @@
-#include "Drive.h"
 #include "Nmea.h"
+#include "Drive.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,10 @@ TEST(Calendar, ParsesOnlyTimesThatExist) {
     EXPECT_EQ(ParseUtc("1970-01-01T00:00:00"), 0);
     EXPECT_EQ(ParseUtc("2024-12-31T23:55:00"), 1735689300);
     EXPECT_EQ(ParseUtc("2024-02-29T12:00:00"), 1709208000);
-    for (const char* bad : {"2023-02-29T00:00:00", "2024-04-31T00:00:00", "2024-13-01T00:00:00",
-                            "2024-00-10T00:00:00", "2024-01-01T24:00:00", "2024-01-01T23:60:00",
-                            "2024-01-01 23:00:00", "2024-01-01T23:00:00Z", "2024-1-01T23:00:00", ""})
+    for (const char* bad :
+         {"2023-02-29T00:00:00", "2024-04-31T00:00:00", "2024-13-01T00:00:00",
+          "2024-00-10T00:00:00", "2024-01-01T24:00:00", "2024-01-01T23:60:00",
+          "2024-01-01 23:00:00", "2024-01-01T23:00:00Z", "2024-1-01T23:00:00", ""})
         EXPECT_FALSE(ParseUtc(bad)) << bad;
 }
 
@@ -53,7 +54,7 @@ TEST(Dop, MatchesAKnownGeometry) {
 
     sky[3].used = false; // three are not enough
     EXPECT_FALSE(ComputeDop(sky).ok);
-    sky[3] = sky[2];     // two in the same place: no solution
+    sky[3] = sky[2]; // two in the same place: no solution
     sky[3].used = true;
     EXPECT_FALSE(ComputeDop(sky).ok);
 }

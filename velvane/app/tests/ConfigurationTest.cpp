@@ -70,12 +70,16 @@ TEST(ComponentFactory, TableOrderAndKeywordMatch) {
         names += std::u16string(cls.sectionName) + u",";
         labels += std::u16string(cls.label) + u",";
     }
-    EXPECT_EQ(names, u"Speedo,SpeedChart,AltitudeChart,AccelerationChart,Route,Empty,FullLog,SpeedLog,TopSpeed,"
-                     u"AverageSpeed,SatCount,Odometer,JourneyTime,HDOP,FPS,CustomText,UniversalGPS,GeoCache,"
-                     u"UphillGrade,AccelerationOverlay,Battery,Clock,Compass,");
-    EXPECT_EQ(labels, u"Tacho,Geschw.,Höhe,Beschl.,Route,Leer,NMEA-Daten,Geschwindigkeit,Vmax,Ø-Geschw.,"
-                      u"Satelliten,Kilometerzähler,Fahrzeit,Empfang,FPS,Text,UniversalGPS,GeoCache,Steigung,"
-                      u"Beschleunigung,Batterie,Uhr,Kompass,");
+    EXPECT_EQ(
+        names,
+        u"Speedo,SpeedChart,AltitudeChart,AccelerationChart,Route,Empty,FullLog,SpeedLog,TopSpeed,"
+        u"AverageSpeed,SatCount,Odometer,JourneyTime,HDOP,FPS,CustomText,UniversalGPS,GeoCache,"
+        u"UphillGrade,AccelerationOverlay,Battery,Clock,Compass,");
+    EXPECT_EQ(
+        labels,
+        u"Tacho,Geschw.,Höhe,Beschl.,Route,Leer,NMEA-Daten,Geschwindigkeit,Vmax,Ø-Geschw.,"
+        u"Satelliten,Kilometerzähler,Fahrzeit,Empfang,FPS,Text,UniversalGPS,GeoCache,Steigung,"
+        u"Beschleunigung,Batterie,Uhr,Kompass,");
     for (size_t i = 0; i < classes.size(); ++i) {
         EntryKind want = i < 6 ? EntryKind::View : i < 8 ? EntryKind::Log : EntryKind::Overlay;
         EXPECT_EQ(classes[i].kind, want) << platform::ToUtf8(classes[i].sectionName);
@@ -85,11 +89,20 @@ TEST(ComponentFactory, TableOrderAndKeywordMatch) {
         const char16_t* text;
         const char16_t* want; // null: no class
     } cases[] = {
-        {u"Spe", u"Speedo"},         {u"Speed", u"Speedo"},     {u"SpeedC", u"SpeedChart"},
-        {u"SpeedChart", u"SpeedChart"}, {u"Speedox", nullptr},   {u"SpeedLog", u"SpeedLog"},
-        {u"", u"Speedo"},            {u"A", u"AltitudeChart"},  {u"Acc", u"AccelerationChart"},
-        {u"Accel", u"AccelerationChart"}, {u"AccelerationO", u"AccelerationOverlay"},
-        {u"speedo", nullptr},        {u"Compass", u"Compass"},  {u"CompassX", nullptr},
+        {u"Spe", u"Speedo"},
+        {u"Speed", u"Speedo"},
+        {u"SpeedC", u"SpeedChart"},
+        {u"SpeedChart", u"SpeedChart"},
+        {u"Speedox", nullptr},
+        {u"SpeedLog", u"SpeedLog"},
+        {u"", u"Speedo"},
+        {u"A", u"AltitudeChart"},
+        {u"Acc", u"AccelerationChart"},
+        {u"Accel", u"AccelerationChart"},
+        {u"AccelerationO", u"AccelerationOverlay"},
+        {u"speedo", nullptr},
+        {u"Compass", u"Compass"},
+        {u"CompassX", nullptr},
     };
     for (const auto& c : cases) {
         const ComponentClass* found = FindComponentClass(c.text);
@@ -154,7 +167,8 @@ TEST_F(Configuration, SectionsKeysAndPaths) {
     EXPECT_EQ(views[1].name, u"Empty");
     EXPECT_EQ(views[2].name, u"SpeedChart");
     EXPECT_EQ(Paths(*views[0].holder),
-              (std::vector<std::u16string>{u"\\Storage Card\\Skins\\day.ini", u"+\\Storage Card\\Skins\\night.ini",
+              (std::vector<std::u16string>{u"\\Storage Card\\Skins\\day.ini",
+                                           u"+\\Storage Card\\Skins\\night.ini",
                                            u"\\Storage Card\\Konfig\\tag.ini"}));
     EXPECT_EQ(views[0].holder->CurrentIndex(), 1);
     // Two views say "Initial = y": the later one wins; "n" changes nothing,
@@ -165,21 +179,24 @@ TEST_F(Configuration, SectionsKeysAndPaths) {
     ASSERT_EQ(overlays.size(), 2u);
     EXPECT_EQ(overlays[0].name, u"TopSpeed");
     EXPECT_EQ(Paths(*overlays[0].holder),
-              (std::vector<std::u16string>{u"\\Storage Card\\Konfig\\a.ini", u"\\Storage Card\\Konfig\\b.ini",
-                                           u"\\c.ini"}))
+              (std::vector<std::u16string>{u"\\Storage Card\\Konfig\\a.ini",
+                                           u"\\Storage Card\\Konfig\\b.ini", u"\\c.ini"}))
         << "three files, three instances; a leading separator stays inside the folder";
     // No "Initial" key in overlay sections: it is a short "InitialIni".
     EXPECT_EQ(Paths(*overlays[1].holder),
-              (std::vector<std::u16string>{u"+\\Storage Card\\Konfig\\y", u"+\\Storage Card\\Konfig\\uhr.ini",
+              (std::vector<std::u16string>{u"+\\Storage Card\\Konfig\\y",
+                                           u"+\\Storage Card\\Konfig\\uhr.ini",
                                            u"\\Storage Card\\Konfig\\x.ini"}));
     ASSERT_EQ(m_model.Logs().size(), 1u);
     EXPECT_EQ(m_model.Logs()[0].name, u"FullLog");
-    EXPECT_EQ(Paths(*m_model.Logs()[0].holder), (std::vector<std::u16string>{u"+\\Storage Card\\Konfig\\nmea.ini"}));
+    EXPECT_EQ(Paths(*m_model.Logs()[0].holder),
+              (std::vector<std::u16string>{u"+\\Storage Card\\Konfig\\nmea.ini"}));
 
     EXPECT_EQ(Lines("Ignoriere unbekannte Sektion:").size(), 1u);
     auto sectionless = Lines("Ignoriere sektionsloses Attribut:");
     ASSERT_EQ(sectionless.size(), 1u);
-    EXPECT_NE(sectionless[0].find("lost.ini"), std::string::npos) << "a bad section's lines go nowhere";
+    EXPECT_NE(sectionless[0].find("lost.ini"), std::string::npos)
+        << "a bad section's lines go nowhere";
     auto unknown = Lines("Ignoriere unbekanntes Attribut:");
     ASSERT_EQ(unknown.size(), 1u);
     EXPECT_NE(unknown[0].find("Farbe"), std::string::npos);
@@ -202,7 +219,8 @@ TEST_F(Configuration, WithoutAViewThereIsASpeedo) {
 
     // A missing file is reported, its path kept for the next save.
     EXPECT_FALSE(m_model.Load(u"\\Storage Card\\weg.ini"));
-    EXPECT_EQ(Lines("caption=\"Datei nicht gefunden:\" text=\"\\\\Storage Card\\\\weg.ini\"").size(), 1u);
+    EXPECT_EQ(
+        Lines("caption=\"Datei nicht gefunden:\" text=\"\\\\Storage Card\\\\weg.ini\"").size(), 1u);
     EXPECT_EQ(m_model.Settings().Configuration(), u"\\Storage Card\\weg.ini");
     EXPECT_EQ(m_model.Views().size(), 1u);
     EXPECT_TRUE(m_model.Overlays().empty());
@@ -259,7 +277,8 @@ TEST_F(Configuration, SavedByteForByteAndLoadedToTheSameState) {
     EXPECT_TRUE(Lines("Fehler beim Speichern").empty());
     // The main settings go with it, naming the configuration.
     const std::string settings = m_device.Get(u"\\Program Files\\Velvane\\Velvane.ini");
-    EXPECT_NE(settings.find(Utf16File(u"Configuration = ..\\..\\Storage Card\\Konfig\\Tag.ini\r\n", false)),
+    EXPECT_NE(settings.find(
+                  Utf16File(u"Configuration = ..\\..\\Storage Card\\Konfig\\Tag.ini\r\n", false)),
               std::string::npos);
 
     // Saved elsewhere, the same files are reached by other relative paths,
@@ -267,7 +286,8 @@ TEST_F(Configuration, SavedByteForByteAndLoadedToTheSameState) {
     m_device.Put(u"\\Storage Card\\Andere\\Tief\\liesmich.txt", "");
     ASSERT_TRUE(m_model.SaveConfigurationAs(u"\\Storage Card\\Andere\\Tief\\Kopie.ini"));
     const std::string copy = m_device.Get(u"\\Storage Card\\Andere\\Tief\\Kopie.ini");
-    EXPECT_NE(copy.find(Utf16File(u"Ini = ..\\..\\Konfig\\Unter\\c.ini\r\n", false)), std::string::npos);
+    EXPECT_NE(copy.find(Utf16File(u"Ini = ..\\..\\Konfig\\Unter\\c.ini\r\n", false)),
+              std::string::npos);
     TachoModel again(nullptr, &m_screen);
     ASSERT_TRUE(again.Load(u"\\Storage Card\\Andere\\Tief\\Kopie.ini"));
     ASSERT_EQ(again.Views().size(), m_model.Views().size());
@@ -283,8 +303,9 @@ TEST_F(Configuration, SavedByteForByteAndLoadedToTheSameState) {
 }
 
 TEST_F(Configuration, TheSampleConfigurationRoundTrips) {
-    const std::filesystem::path sample = std::filesystem::path(__FILE__).parent_path() /
-                                         "../../../samples/device/Program Files/Velvane/Konfig/Standard.ini";
+    const std::filesystem::path sample =
+        std::filesystem::path(__FILE__).parent_path() /
+        "../../../samples/device/Program Files/Velvane/Konfig/Standard.ini";
     std::ifstream in(sample, std::ios::binary);
     if (!in)
         GTEST_SKIP() << "no sample device here";
@@ -299,12 +320,14 @@ TEST_F(Configuration, TheSampleConfigurationRoundTrips) {
 }
 
 TEST_F(Configuration, ShortFormsAreWrittenInFull) {
-    PutConfig(u"[Spe]\r\nInit = 1\r\nI = tag.ini\r\n[TopS]\r\nIni = a.ini\r\n[Clock]\r\nInitial = y\r\n");
+    PutConfig(
+        u"[Spe]\r\nInit = 1\r\nI = tag.ini\r\n[TopS]\r\nIni = a.ini\r\n[Clock]\r\nInitial = y\r\n");
     m_model.Load(ConfigPath);
     ASSERT_TRUE(m_model.SaveConfiguration());
-    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nInitial = y\r\nIni = tag.ini\r\n\r\n"
-                                                  u"[TopSpeed]\r\nIni = a.ini\r\n\r\n"
-                                                  u"[Clock]\r\nInitialIni = y\r\n"));
+    EXPECT_EQ(m_device.Get(ConfigPath),
+              Utf16File(u"[Speedo]\r\nInitial = y\r\nIni = tag.ini\r\n\r\n"
+                        u"[TopSpeed]\r\nIni = a.ini\r\n\r\n"
+                        u"[Clock]\r\nInitialIni = y\r\n"));
 }
 
 TEST_F(Configuration, OnlyViewsAndLogs) {
@@ -312,17 +335,20 @@ TEST_F(Configuration, OnlyViewsAndLogs) {
     m_model.Load(ConfigPath);
     ASSERT_TRUE(m_model.SaveConfiguration());
     // The log block is closed by its empty line even with nothing after it.
-    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Empty]\r\n\r\n[SpeedLog]\r\nIni = s.ini\r\n\r\n"));
+    EXPECT_EQ(m_device.Get(ConfigPath),
+              Utf16File(u"[Empty]\r\n\r\n[SpeedLog]\r\nIni = s.ini\r\n\r\n"));
 }
 
 TEST_F(Configuration, WithoutAPathTheUserNamesTheFile) {
     m_model.Load(u"");
     platform::headless::QueueFileDialogAnswer(u"Konfiguration speichern:", std::nullopt);
     EXPECT_FALSE(m_model.SaveConfiguration());
-    EXPECT_TRUE(Lines("Fehler beim Speichern").empty()) << "cancel writes nothing and reports nothing";
+    EXPECT_TRUE(Lines("Fehler beim Speichern").empty())
+        << "cancel writes nothing and reports nothing";
     EXPECT_FALSE(platform::FileExists(u"\\Program Files\\Velvane\\Velvane.ini"));
 
-    platform::headless::QueueFileDialogAnswer(u"Konfiguration speichern:", u"\\Program Files\\Velvane\\neu.ini");
+    platform::headless::QueueFileDialogAnswer(u"Konfiguration speichern:",
+                                              u"\\Program Files\\Velvane\\neu.ini");
     ASSERT_TRUE(m_model.SaveConfiguration());
     EXPECT_EQ(m_model.Settings().Configuration(), u"\\Program Files\\Velvane\\neu.ini");
     EXPECT_EQ(m_device.Get(u"\\Program Files\\Velvane\\neu.ini"), Utf16File(u"[Speedo]\r\n\r\n"));
@@ -340,12 +366,15 @@ TEST_F(Configuration, AFailedSaveOffersRetryOnTheSamePath) {
 
     auto boxes = Lines("messagebox");
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], "messagebox caption=\"Fehler beim Speichern\" text=\"Die Einstellungen wurden nicht\\n"
-                        "vollständig gespeichert werden.\" buttons=RetryCancel icon=Error answer=Retry");
+    EXPECT_EQ(
+        boxes[0],
+        "messagebox caption=\"Fehler beim Speichern\" text=\"Die Einstellungen wurden nicht\\n"
+        "vollständig gespeichert werden.\" buttons=RetryCancel icon=Error answer=Retry");
     EXPECT_NE(boxes[1].find("answer=Cancel"), std::string::npos);
     EXPECT_TRUE(Lines("filedialog").empty()) << "Retry uses the path it has";
     EXPECT_EQ(m_model.Settings().Configuration(), blocked);
-    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nIni = tag.ini\r\n")) << "the old file is untouched";
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nIni = tag.ini\r\n"))
+        << "the old file is untouched";
 }
 
 // Start-up: main settings, a usable GPS settings file, then the configuration.
@@ -356,15 +385,18 @@ protected:
         host.ports = "COM2=replay:" + (m_device.Root() / "drive.nmea").string();
         platform::Initialize(host);
         m_device.Put(u"\\drive.nmea", "$GPVTG,054.7,T,034.4,M,005.5,N,022.8,K*48\r\n");
-        m_device.Put(u"\\GPS\\gps.ini", Utf16File(u"[GPS-Settings]\r\nComPort = 2\r\nBaudRate = 4800\r\n"));
-        m_device.Put(u"\\GPS\\kaputt.ini", Utf16File(u"[GPS-Settings]\r\nComPort = 9\r\nBaudRate = 4800\r\n"));
+        m_device.Put(u"\\GPS\\gps.ini",
+                     Utf16File(u"[GPS-Settings]\r\nComPort = 2\r\nBaudRate = 4800\r\n"));
+        m_device.Put(u"\\GPS\\kaputt.ini",
+                     Utf16File(u"[GPS-Settings]\r\nComPort = 9\r\nBaudRate = 4800\r\n"));
         platform::TranscriptClear();
     }
     std::vector<std::u16string> m_dialogPaths; // what each dialog "chooses"; empty: cancel
     int m_dialogs = 0;
     TachoModel::GpsDialogFn Dialog() {
         return [this](MainSettings& settings) {
-            std::u16string choice = m_dialogs < static_cast<int>(m_dialogPaths.size()) ? m_dialogPaths[m_dialogs] : u"";
+            std::u16string choice =
+                m_dialogs < static_cast<int>(m_dialogPaths.size()) ? m_dialogPaths[m_dialogs] : u"";
             ++m_dialogs;
             if (choice == u"abandon")
                 return GpsDialogResult::Abandoned;
@@ -383,14 +415,17 @@ TEST_F(StartUp, FirstStartWithoutSettingsEndsWhenTheUserQuits) {
     auto boxes = Lines("messagebox");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_NE(boxes[0].find("caption=\"Datei nicht gefunden:\""), std::string::npos);
-    EXPECT_EQ(boxes[1], "messagebox caption=\"Beenden?\" text=\"Ohne gültige GPS-Ini funktioniert das Programm "
-                        "nicht. Wollen Sie es jetzt beenden?\" buttons=YesNo icon=Information answer=Yes");
+    EXPECT_EQ(
+        boxes[1],
+        "messagebox caption=\"Beenden?\" text=\"Ohne gültige GPS-Ini funktioniert das Programm "
+        "nicht. Wollen Sie es jetzt beenden?\" buttons=YesNo icon=Information answer=Yes");
 }
 
 TEST_F(StartUp, TheDialogComesBackUntilAFileWorks) {
-    m_device.Put(u"\\Program Files\\Velvane\\Velvane.ini",
-                 Utf16File(u"[Settings]\r\nConfiguration = ..\\..\\Storage Card\\Konfig\\Tag.ini\r\n"
-                           u"SpeedProtocol = RMC\r\n"));
+    m_device.Put(
+        u"\\Program Files\\Velvane\\Velvane.ini",
+        Utf16File(u"[Settings]\r\nConfiguration = ..\\..\\Storage Card\\Konfig\\Tag.ini\r\n"
+                  u"SpeedProtocol = RMC\r\n"));
     PutConfig(u"[Empty]\r\nInitial = y\r\n");
     // Cancel, then No to quitting; a port that does not open; then one that does.
     m_dialogPaths = {u"", u"\\GPS\\kaputt.ini", u"\\GPS\\gps.ini"};
@@ -399,7 +434,8 @@ TEST_F(StartUp, TheDialogComesBackUntilAFileWorks) {
     EXPECT_EQ(m_dialogs, 3);
     EXPECT_EQ(Lines("caption=\"Beenden?\"").size(), 1u);
     EXPECT_TRUE(m_model.Receiver()->IsPolling());
-    EXPECT_EQ(m_model.SpeedProtocol(), MainSettings::SpeedFromRmc) << "the main settings choose the speed sentence";
+    EXPECT_EQ(m_model.SpeedProtocol(), MainSettings::SpeedFromRmc)
+        << "the main settings choose the speed sentence";
     ASSERT_EQ(m_model.Views().size(), 1u);
     EXPECT_EQ(m_model.Views()[0].name, u"Empty");
     EXPECT_EQ(m_model.InitialView(), m_model.Views()[0].holder.get());
@@ -413,7 +449,8 @@ TEST_F(StartUp, ADialogThatCannotBeShownEndsWithoutAsking) {
 }
 
 TEST_F(StartUp, AWorkingGpsFileNeedsNoDialog) {
-    m_device.Put(u"\\Program Files\\Velvane\\Velvane.ini", Utf16File(u"[Settings]\r\nGPSIni = ..\\..\\GPS\\gps.ini\r\n"));
+    m_device.Put(u"\\Program Files\\Velvane\\Velvane.ini",
+                 Utf16File(u"[Settings]\r\nGPSIni = ..\\..\\GPS\\gps.ini\r\n"));
     ASSERT_TRUE(m_model.StartUp(Dialog()));
     EXPECT_EQ(m_dialogs, 0);
     EXPECT_TRUE(Lines("messagebox").empty());

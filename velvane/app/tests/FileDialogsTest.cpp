@@ -37,10 +37,13 @@ TEST(OpenIniFile, TheNextDialogStartsWhereTheUserLastChose) {
     device.Put(u"\\Storage Card\\Konfig\\Tag.ini", "x");
     device.Put(u"\\Storage Card\\GPS\\gps.ini", "x");
     OpenFileState state;
-    EXPECT_EQ(ShownFolder(state.Options(nullptr, u"Konfiguration öffnen")), u"\\Program Files\\Velvane\\");
+    EXPECT_EQ(ShownFolder(state.Options(nullptr, u"Konfiguration öffnen")),
+              u"\\Program Files\\Velvane\\");
 
-    platform::headless::QueueFileDialogAnswer(u"Konfiguration öffnen", u"\\Storage Card\\Konfig\\Tag.ini");
-    EXPECT_EQ(OpenIniFile(nullptr, u"Konfiguration öffnen", state), u"\\Storage Card\\Konfig\\Tag.ini");
+    platform::headless::QueueFileDialogAnswer(u"Konfiguration öffnen",
+                                              u"\\Storage Card\\Konfig\\Tag.ini");
+    EXPECT_EQ(OpenIniFile(nullptr, u"Konfiguration öffnen", state),
+              u"\\Storage Card\\Konfig\\Tag.ini");
     EXPECT_EQ(ShownFolder(state.Options(nullptr, u"GPSIni öffnen")), u"\\Storage Card\\Konfig\\");
 
     // A cancelled dialog leaves the place as it was.
@@ -49,7 +52,8 @@ TEST(OpenIniFile, TheNextDialogStartsWhereTheUserLastChose) {
 
     platform::headless::QueueFileDialogAnswer(u"GPSIni öffnen", u"\\Storage Card\\GPS\\gps.ini");
     EXPECT_EQ(OpenIniFile(nullptr, u"GPSIni öffnen", state), u"\\Storage Card\\GPS\\gps.ini");
-    EXPECT_EQ(ShownFolder(state.Options(nullptr, u"Konfiguration öffnen")), u"\\Storage Card\\GPS\\");
+    EXPECT_EQ(ShownFolder(state.Options(nullptr, u"Konfiguration öffnen")),
+              u"\\Storage Card\\GPS\\");
 }
 
 TEST(OpenIniFile, AsksForAnExistingIniFileWithTheMoverBesideIt) {
@@ -86,8 +90,10 @@ TEST(SaveIniFile, StartsInTheProgramFolderWhateverWasOpened) {
     EXPECT_EQ(o.pattern, u"*.ini");
     SharedOpenFileState() = OpenFileState();
 
-    platform::headless::QueueFileDialogAnswer(u"Einstellungen speichern:", u"\\Program Files\\Velvane\\neu.ini");
-    EXPECT_EQ(SaveIniFile(nullptr, u"Einstellungen speichern:"), u"\\Program Files\\Velvane\\neu.ini");
+    platform::headless::QueueFileDialogAnswer(u"Einstellungen speichern:",
+                                              u"\\Program Files\\Velvane\\neu.ini");
+    EXPECT_EQ(SaveIniFile(nullptr, u"Einstellungen speichern:"),
+              u"\\Program Files\\Velvane\\neu.ini");
     auto lines = Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "dialog open title=\"Move Window\" template=129");

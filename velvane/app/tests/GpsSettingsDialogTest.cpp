@@ -1,5 +1,5 @@
-#include "app/FileDialogs.h"
 #include "app/GpsSettingsDialog.h"
+#include "app/FileDialogs.h"
 #include "platform/headless.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
@@ -50,8 +50,9 @@ struct MainWindow : platform::WindowHandler {
 const std::string Open = "dialog open title=\"GPS Einstellungen\" template=150";
 const std::string ClosedOk = "dialog close title=\"GPS Einstellungen\" template=150 result=1";
 const std::string ClosedCancel = "dialog close title=\"GPS Einstellungen\" template=150 result=2";
-const std::string QuitQuestion = "messagebox caption=\"Beenden?\" text=\"Ohne gültige GPSIni funktioniert das "
-                                 "Programm nicht. Wollen Sie es jetzt beenden?\" buttons=YesNo icon=Information";
+const std::string QuitQuestion =
+    "messagebox caption=\"Beenden?\" text=\"Ohne gültige GPSIni funktioniert das "
+    "Programm nicht. Wollen Sie es jetzt beenden?\" buttons=YesNo icon=Information";
 
 } // namespace
 
@@ -62,8 +63,8 @@ TEST(GpsSettingsDialog, ShowsTheSettingsAndStoresThemOnOk) {
         const char* clicks;
         int speedAfter;
     } cases[] = {
-        {0, "", 0},          // VTG is checked on opening
-        {1, "", 1},          // RMC is checked on opening
+        {0, "", 0}, // VTG is checked on opening
+        {1, "", 1}, // RMC is checked on opening
         {0, "click 1006\n", 1},
         {1, "click 1005\n", 0},
         {0, "click 1009\n", 0}, // the position RMC stays disabled
@@ -75,10 +76,12 @@ TEST(GpsSettingsDialog, ShowsTheSettingsAndStoresThemOnOk) {
         settings.SetSpeedProtocol(c.speedBefore);
         Protocols protocols;
         platform::headless::LoadScript(std::string(c.clicks) + "click 1\n");
-        EXPECT_EQ(ShowGpsSettingsDialog(nullptr, settings, protocols.Fn()), GpsDialogResult::Ok) << c.clicks;
+        EXPECT_EQ(ShowGpsSettingsDialog(nullptr, settings, protocols.Fn()), GpsDialogResult::Ok)
+            << c.clicks;
         EXPECT_EQ(protocols.calls, std::vector<int>{c.speedAfter}) << c.clicks;
         EXPECT_EQ(settings.SpeedProtocol(), c.speedAfter) << c.clicks;
-        EXPECT_EQ(settings.GpsIni(), u"\\GPS\\alt.ini") << "the path was put into the field: " << c.clicks;
+        EXPECT_EQ(settings.GpsIni(), u"\\GPS\\alt.ini")
+            << "the path was put into the field: " << c.clicks;
         EXPECT_EQ(Lines().back(), ClosedOk) << c.clicks;
     }
 }
@@ -95,7 +98,8 @@ TEST(GpsSettingsDialog, AnEmptyPathIsRefused) {
     std::vector<std::string> expected = {
         Open,
         "click id=1",
-        "messagebox caption=\"GPSIni\" text=\"Bitte wählen Sie noch eine GPSIni aus.\" buttons=Ok icon=None "
+        "messagebox caption=\"GPSIni\" text=\"Bitte wählen Sie noch eine GPSIni aus.\" buttons=Ok "
+        "icon=None "
         "answer=Ok",
         "type text=\"\\\\GPS\\\\gps.ini\"",
         "click id=1",
@@ -170,7 +174,8 @@ TEST(GpsSettingsDialog, CancelEscapeAndTheCloseRequestChangeNothing) {
             });
         }
         platform::headless::LoadScript(text);
-        EXPECT_EQ(ShowGpsSettingsDialog(main.window, settings, protocols.Fn()), GpsDialogResult::Cancelled)
+        EXPECT_EQ(ShowGpsSettingsDialog(main.window, settings, protocols.Fn()),
+                  GpsDialogResult::Cancelled)
             << script;
         EXPECT_TRUE(settings.GpsIni().empty()) << script;
         EXPECT_EQ(settings.SpeedProtocol(), 0) << script;
@@ -184,14 +189,16 @@ TEST(GpsSettingsDialog, NewIsDisabledAndOnlyATodoWhenReached) {
     TempDevice device;
     MainSettings settings;
     GpsSettingsDialog handler(settings, {});
-    platform::Dialog* d = platform::Dialog::CreateModeless(GpsSettingsDialog::Template(), handler, nullptr);
+    platform::Dialog* d =
+        platform::Dialog::CreateModeless(GpsSettingsDialog::Template(), handler, nullptr);
     ASSERT_TRUE(d);
     EXPECT_FALSE(d->IsEnabled(GpsSettingsDialog::IdNew));
     EXPECT_FALSE(d->Click(GpsSettingsDialog::IdNew));
     d->Enable(GpsSettingsDialog::IdNew, true);
     EXPECT_TRUE(d->Click(GpsSettingsDialog::IdNew));
     EXPECT_EQ(platform::TranscriptLines().back(),
-              "messagebox caption=\"TODO\" text=\"TachoModel::DlgInitProc\" buttons=Ok icon=None answer=Ok");
+              "messagebox caption=\"TODO\" text=\"TachoModel::DlgInitProc\" buttons=Ok icon=None "
+              "answer=Ok");
     EXPECT_FALSE(d->IsEnded());
     d->Destroy();
     platform::PumpMessages();
@@ -202,7 +209,8 @@ TEST(GpsSettingsDialog, SnapshotBesideTheMover) {
     MainSettings settings;
     settings.SetGpsIni(u"\\Programme\\Velvane\\GPS\\gps_bt.ini");
     GpsSettingsDialog handler(settings, {});
-    platform::Dialog* d = platform::Dialog::CreateModeless(GpsSettingsDialog::Template(), handler, nullptr);
+    platform::Dialog* d =
+        platform::Dialog::CreateModeless(GpsSettingsDialog::Template(), handler, nullptr);
     ASSERT_TRUE(d);
     platform::PumpMessages();
     const auto shot = std::filesystem::temp_directory_path() / "velvane-gps-settings.png";
@@ -228,14 +236,16 @@ TEST(ChangeGpsSettings, AFileThatDoesNotLoadBringsTheDialogBack) {
     MainSettings settings;
     Protocols protocols;
     std::vector<std::u16string> tried;
-    platform::headless::LoadScript("type \\GPS\\kaputt.ini\nclick 1\n"
-                                   "key 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\n"
-                                   "type gut.ini\nclick 1\n");
+    platform::headless::LoadScript(
+        "type \\GPS\\kaputt.ini\nclick 1\n"
+        "key 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\nkey 8\n"
+        "type gut.ini\nclick 1\n");
     auto load = [&] {
         tried.push_back(settings.GpsIni());
         return settings.GpsIni() == u"\\GPS\\gut.ini";
     };
-    EXPECT_EQ(ChangeGpsSettings(nullptr, settings, protocols.Fn(), load), GpsSettingsOutcome::Loaded);
+    EXPECT_EQ(ChangeGpsSettings(nullptr, settings, protocols.Fn(), load),
+              GpsSettingsOutcome::Loaded);
     EXPECT_EQ(tried, (std::vector<std::u16string>{u"\\GPS\\kaputt.ini", u"\\GPS\\gut.ini"}));
 }
 
@@ -250,8 +260,9 @@ TEST(ChangeGpsSettings, GivingUpAsksWhetherToQuit) {
                                    "click 2\n"
                                    "answer Beenden? yes\n"
                                    "click 2\n");
-    EXPECT_EQ(ChangeGpsSettings(main.window, settings, protocols.Fn(), [&] { return ++loads, false; }),
-              GpsSettingsOutcome::Quit);
+    EXPECT_EQ(
+        ChangeGpsSettings(main.window, settings, protocols.Fn(), [&] { return ++loads, false; }),
+        GpsSettingsOutcome::Quit);
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(main.closeRequests, 0) << "posted, not sent from inside the menu command";
     platform::PumpMessages();
@@ -261,7 +272,7 @@ TEST(ChangeGpsSettings, GivingUpAsksWhetherToQuit) {
         if (line.rfind("dialog ", 0) == 0 || line.rfind("messagebox ", 0) == 0)
             dialogs.push_back(line);
     std::vector<std::string> expected = {
-        Open, ClosedOk,                            // the first choice does not load
+        Open, ClosedOk, // the first choice does not load
         Open, ClosedCancel, QuitQuestion + " answer=No",
         Open, ClosedCancel, QuitQuestion + " answer=Yes",
     };

@@ -55,8 +55,9 @@ TEST(MainSettings, ReadsAndWritesTheSameBytes) {
     ASSERT_TRUE(SaveMainSettings(settings));
     EXPECT_EQ(device.Get(SettingsPath), Utf16File(text));
     // Nothing but the file itself is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(device.HostPath(u"\\Program Files\\Velvane")),
-                            std::filesystem::directory_iterator()),
+    EXPECT_EQ(std::distance(
+                  std::filesystem::directory_iterator(device.HostPath(u"\\Program Files\\Velvane")),
+                  std::filesystem::directory_iterator()),
               1);
 }
 
@@ -65,7 +66,8 @@ TEST(MainSettings, DefaultsWithoutAFileAndWhatTheyWrite) {
     device.Put(u"\\Program Files\\Velvane\\readme.txt", "");
     MainSettings settings;
     EXPECT_FALSE(LoadMainSettings(settings));
-    EXPECT_TRUE(TranscriptHas("caption=\"Datei nicht gefunden:\"")) << "the parser reports the missing file";
+    EXPECT_TRUE(TranscriptHas("caption=\"Datei nicht gefunden:\""))
+        << "the parser reports the missing file";
     EXPECT_TRUE(settings.GpsIni().empty());
     EXPECT_TRUE(settings.Configuration().empty());
     EXPECT_TRUE(settings.MenuIni().empty());
@@ -77,7 +79,8 @@ TEST(MainSettings, DefaultsWithoutAFileAndWhatTheyWrite) {
     settings.SetMenuIni(u"\\Program Files\\Velvane\\m.ini");
     settings.SetMenuIni(u"");
     ASSERT_TRUE(SaveMainSettings(settings));
-    EXPECT_EQ(device.Get(SettingsPath), Utf16File(u"[Settings]\r\nSaveOnExit = y\r\nSpeedProtocol = VTG\r\n"));
+    EXPECT_EQ(device.Get(SettingsPath),
+              Utf16File(u"[Settings]\r\nSaveOnExit = y\r\nSpeedProtocol = VTG\r\n"));
 }
 
 TEST(MainSettings, ValueRules) {
@@ -103,12 +106,14 @@ TEST(MainSettings, ValueRules) {
     };
     for (const auto& c : cases) {
         const std::string input = platform::ToUtf8(c.line);
-        MainSettings settings = LoadFrom(device, u"[Settings]\r\n" + std::u16string(c.line) + u"\r\n");
+        MainSettings settings =
+            LoadFrom(device, u"[Settings]\r\n" + std::u16string(c.line) + u"\r\n");
         EXPECT_EQ(settings.SpeedProtocol(), c.speed) << input;
         EXPECT_EQ(settings.SaveOnExit(), c.saveOnExit) << input;
         ASSERT_TRUE(SaveMainSettings(settings)) << input;
         std::string written = device.Get(SettingsPath);
-        EXPECT_NE(written.find(Utf16File(std::u16string(c.written) + u"\r\n", false)), std::string::npos)
+        EXPECT_NE(written.find(Utf16File(std::u16string(c.written) + u"\r\n", false)),
+                  std::string::npos)
             << input;
     }
 }
@@ -118,8 +123,9 @@ TEST(MainSettings, OtherSectionsAndKeysAreReportedAndSkipped) {
     // Cancel would silence the rest of the file.
     platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
     platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
-    MainSettings settings = LoadFrom(device, u"[Einstellungen]\r\nSaveOnExit = n\r\n"
-                                             u"[Settings]\r\nSpeed = RMC\r\nFoo = 1\r\nSaveOnExit = n\r\n");
+    MainSettings settings =
+        LoadFrom(device, u"[Einstellungen]\r\nSaveOnExit = n\r\n"
+                         u"[Settings]\r\nSpeed = RMC\r\nFoo = 1\r\nSaveOnExit = n\r\n");
     EXPECT_TRUE(TranscriptHas("Ignoriere unbekannte Sektion:"));
     EXPECT_TRUE(TranscriptHas("Ignoriere unbekanntes Attribut:"));
     // Only the line in the right section counts; "Speed" is a leading part of "SpeedProtocol".
@@ -165,7 +171,8 @@ TEST(MainSettings, AFailedSaveKeepsTheOldFileAndSaysSo) {
 
         EXPECT_FALSE(saved_ok);
         EXPECT_EQ(device.Get(SettingsPath), old);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(device.HostPath(u"\\Program Files\\Velvane")),
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(
+                                    device.HostPath(u"\\Program Files\\Velvane")),
                                 std::filesystem::directory_iterator()),
                   1)
             << "the temporary file is removed";

@@ -16,8 +16,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace velvane;
@@ -39,7 +39,8 @@ const platform::Color Backdrop = Rgb(0x40, 0x80, 0x40);
 // Anti-aliased text has few pixels of exactly its colour.
 bool Near(platform::Color a, platform::Color b) {
     auto d = [](int x, int y) { return x > y ? x - y : y - x; };
-    return d(platform::GetR(a), platform::GetR(b)) < 70 && d(platform::GetG(a), platform::GetG(b)) < 70 &&
+    return d(platform::GetR(a), platform::GetR(b)) < 70 &&
+           d(platform::GetG(a), platform::GetG(b)) < 70 &&
            d(platform::GetB(a), platform::GetB(b)) < 70;
 }
 
@@ -59,13 +60,15 @@ struct Counter : Command {
 };
 
 std::string Describe(const Rect& r) {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + " - " + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + " - " +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
 class MenuTest : public ::testing::Test {
 protected:
-    void SetUp() override { RegisterFile(MenuStyle::CheckMarkResource, "/velvane/resources/checkmark.bmp"); }
+    void SetUp() override {
+        RegisterFile(MenuStyle::CheckMarkResource, "/velvane/resources/checkmark.bmp");
+    }
 
     // A root menu of width w on a screen of w x 272 with this style file
     // (lines of its "Metrics" and "Colors" sections; none = defaults).
@@ -134,15 +137,20 @@ TEST_F(MenuTest, LayoutBoxes) {
         {240, u"MaxItemsPerRow = 3\r\n", 7, 6, {5, 55, 78, 80}},
         {240, u"MaxItemsPerRow = 0\r\n", 2, 1, {5, 30, 235, 55}},
         {240, u"MaxItemsPerRow = -4\r\n", 3, 2, {5, 55, 235, 80}},
-        {480, u"MaxItemsPerRow = 5\r\ndx = 10\r\ndy = 2\r\nItemHeight = 30\r\n", 6, 5, {10, 32, 94, 62}},
+        {480,
+         u"MaxItemsPerRow = 5\r\ndx = 10\r\ndy = 2\r\nItemHeight = 30\r\n",
+         6,
+         5,
+         {10, 32, 94, 62}},
     };
     for (const Case& c : cases) {
         Menu& menu = Make(c.width, std::u16string(u"[Metrics]\r\n") + c.metrics);
         for (int i = 0; i < c.items; ++i)
             AddCounting(menu, u"x");
-        const std::string input = "W=" + std::to_string(c.width) + " n=" + std::to_string(c.items) +
-                                  " item " + std::to_string(c.index) + " metrics=" +
-                                  std::string(c.metrics, c.metrics + std::char_traits<char16_t>::length(c.metrics));
+        const std::string input =
+            "W=" + std::to_string(c.width) + " n=" + std::to_string(c.items) + " item " +
+            std::to_string(c.index) + " metrics=" +
+            std::string(c.metrics, c.metrics + std::char_traits<char16_t>::length(c.metrics));
         EXPECT_EQ(Describe(menu.ItemBox(c.index, 0)), Describe(c.box)) << input;
 
         // What is drawn has the same boxes: frame on the corners, screen
@@ -153,7 +161,8 @@ TEST_F(MenuTest, LayoutBoxes) {
         EXPECT_EQ(canvas->GetPixel(c.box.left, c.box.top), frame) << input;
         EXPECT_EQ(canvas->GetPixel(c.box.right - 1, c.box.bottom - 1), frame) << input;
         EXPECT_EQ(canvas->GetPixel(c.box.right, c.box.top + 2), Backdrop) << input;
-        EXPECT_EQ(canvas->GetPixel(c.box.left + 2, c.box.top + 2), c.index == 0 ? Dark : Grey) << input;
+        EXPECT_EQ(canvas->GetPixel(c.box.left + 2, c.box.top + 2), c.index == 0 ? Dark : Grey)
+            << input;
     }
 }
 
@@ -315,9 +324,10 @@ TEST_F(MenuTest, AddingOrRemovingWhileOpenClosesAndRemovalDeletesTheCommand) {
 }
 
 TEST_F(MenuTest, StyleFileColoursHotAndNormalItems) {
-    Menu& root = Make(480, u"[Metrics]\r\nItemHeight = 30\r\n[Colors]\r\nFrame = 0000FF\r\nHotFrame = FF0000\r\n"
-                           u"Background = 00FF00\r\nHotBackground = 102030\r\nText = 000000\r\n"
-                           u"HotText = FFFF00\r\nNonsense = 123456\r\n");
+    Menu& root = Make(
+        480, u"[Metrics]\r\nItemHeight = 30\r\n[Colors]\r\nFrame = 0000FF\r\nHotFrame = FF0000\r\n"
+             u"Background = 00FF00\r\nHotBackground = 102030\r\nText = 000000\r\n"
+             u"HotText = FFFF00\r\nNonsense = 123456\r\n");
     AddCounting(root, u"WWW");
     AddCounting(root, u"WWW");
     root.Open();
@@ -344,13 +354,15 @@ TEST_F(MenuTest, StyleFileColoursHotAndNormalItems) {
     auto [ink, left, right] = inkOf(243, 474, Rgb(0, 0, 0));
     EXPECT_GT(hotInk, 20);
     EXPECT_GT(ink, 20);
-    EXPECT_EQ(std::get<0>(inkOf(243, 474, Rgb(0xFF, 0xFF, 0))), 0) << "no hot text colour in the normal item";
+    EXPECT_EQ(std::get<0>(inkOf(243, 474, Rgb(0xFF, 0xFF, 0))), 0)
+        << "no hot text colour in the normal item";
     EXPECT_NEAR((hotLeft + hotRight) / 2, (5 + 237) / 2, 3);
     EXPECT_NEAR((left + right) / 2, (242 + 475) / 2, 3);
 
     root.OnKey(vk::Right);
     canvas = Drawn();
-    EXPECT_EQ(canvas->GetPixel(10, 10), Rgb(0, 0xFF, 0)) << "the hot colours move with the hot item";
+    EXPECT_EQ(canvas->GetPixel(10, 10), Rgb(0, 0xFF, 0))
+        << "the hot colours move with the hot item";
     EXPECT_EQ(canvas->GetPixel(250, 10), Rgb(0x10, 0x20, 0x30));
 }
 
@@ -424,7 +436,8 @@ TEST_F(MenuTest, OtherStylesShapeTheBoxes) {
     // Measured in the hot font, which the hot item's label uses.
     platform::ScopedFont font(*canvas, m_menu->Style().HotFont());
     const int width = canvas->GetTextExtent(u"Menu").cx;
-    EXPECT_GE(lineLength(6, 236, White), width - 1) << "the hot submenu item's line, in the hot frame colour";
+    EXPECT_GE(lineLength(6, 236, White), width - 1)
+        << "the hot submenu item's line, in the hot frame colour";
     EXPECT_LE(lineLength(6, 236, White), width + 1);
     EXPECT_EQ(lineLength(243, 474, Black), 0) << "a command item has no line";
     EXPECT_EQ(Drawn()->GetPixel(5 + 2, 25), Dark) << "the line does not run to the frame";
@@ -447,7 +460,8 @@ TEST_F(MenuTest, CheckMarkIsDrawnTransparentlyAtTheBottomRight) {
         int tick = 0, tickTotal = 0;
         bool keyUntouched = true;
     };
-    auto seen = [&](const platform::Canvas& canvas, int right, int bottom, platform::Color background) {
+    auto seen = [&](const platform::Canvas& canvas, int right, int bottom,
+                    platform::Color background) {
         Seen s;
         for (int y = 0; y < 14; ++y)
             for (int x = 0; x < 26; ++x) {
@@ -485,7 +499,8 @@ TEST_F(MenuTest, CheckMarkIsDrawnTransparentlyAtTheBottomRight) {
 TEST_F(MenuTest, ReloadStyleReachesSubmenusAndFallsBackToDefaults) {
     Menu& root = Make(480);
     Menu* c = BuildTree(root);
-    m_device.Put(u"\\Menu\\green.ini", Utf16File(u"[Colors]\r\nBackground = 00FF00\r\n[Metrics]\r\ndy = 10\r\n"));
+    m_device.Put(u"\\Menu\\green.ini",
+                 Utf16File(u"[Colors]\r\nBackground = 00FF00\r\n[Metrics]\r\ndy = 10\r\n"));
     c->ReloadStyle(u"\\Menu\\green.ini");
     EXPECT_EQ(c->Style().BackgroundColor(), Rgb(0, 0xFF, 0));
     EXPECT_EQ(&c->Style(), &root.Style());
@@ -514,7 +529,8 @@ TEST(MenuStyleFile, ReadsKeysRejectsBadColoursAndKeepsDefaultsOtherwise) {
     platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
     MenuStyle style;
     EXPECT_TRUE(style.Load(u"\\style.ini"));
-    EXPECT_EQ(style.FontFace(), u"Courier New") << "Font is not taken for a leading part of FontSize";
+    EXPECT_EQ(style.FontFace(), u"Courier New")
+        << "Font is not taken for a leading part of FontSize";
     EXPECT_EQ(style.FontSize(), 18);
     EXPECT_EQ(style.HotFontSize(), 20);
     EXPECT_EQ(style.HotFont().Weight(), 700);
@@ -547,9 +563,10 @@ TEST_F(MenuTest, Snapshots) {
     const char* docs = std::getenv("VELVANE_DOCS");
     const std::pair<const char*, std::u16string> styles[] = {
         {"menu-style0.png", u""},
-        {"menu-style2.png", u"[Metrics]\r\nStyle = 2\r\nItemHeight = 30\r\nFontSize = 15\r\nHotFontSize = 16\r\n"
-                            u"HotFontWeight = 700\r\n[Colors]\r\nBackground = DCE6F0\r\nFrame = 3C5A78\r\n"
-                            u"HotBackground = 004888\r\nHotFrame = 002850\r\n"},
+        {"menu-style2.png",
+         u"[Metrics]\r\nStyle = 2\r\nItemHeight = 30\r\nFontSize = 15\r\nHotFontSize = 16\r\n"
+         u"HotFontWeight = 700\r\n[Colors]\r\nBackground = DCE6F0\r\nFrame = 3C5A78\r\n"
+         u"HotBackground = 004888\r\nHotFrame = 002850\r\n"},
     };
     for (const auto& [name, style] : styles) {
         Menu& root = Make(480, style.empty() ? u"" : u"" + style);

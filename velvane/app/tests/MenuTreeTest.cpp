@@ -71,7 +71,8 @@ class MenuTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_device.Put(u"\\Program Files\\Velvane\\Velvane.exe", "");
-        for (auto skin : {u"\\Skins\\day.ini", u"\\Skins\\night.ini", u"\\Skins\\dusk.ini", u"\\Skins\\a.ini"})
+        for (auto skin :
+             {u"\\Skins\\day.ini", u"\\Skins\\night.ini", u"\\Skins\\dusk.ini", u"\\Skins\\a.ini"})
             m_device.Put(skin, Utf16File(u""));
         m_device.Put(ConfigPath, Utf16File(u"[Speedo]\r\n"
                                            u"Initial = y\r\n"
@@ -105,7 +106,8 @@ protected:
 
 TEST(FileItemLabel, NameWithoutFolderAndExtension) {
     EXPECT_EQ(FileItemLabel(u"\\Storage Card\\Skins\\Nacht.ini"), u"Nacht");
-    EXPECT_EQ(FileItemLabel(u"\\Skins.d\\ohne"), u"ohne") << "a dot in a folder name is no extension";
+    EXPECT_EQ(FileItemLabel(u"\\Skins.d\\ohne"), u"ohne")
+        << "a dot in a folder name is no extension";
     EXPECT_EQ(FileItemLabel(u"\\a\\tag.alt.ini"), u"tag.alt");
     EXPECT_EQ(FileItemLabel(u"/a/b.ini"), u"b");
     EXPECT_EQ(FileItemLabel(u"frei.ini"), u"frei");
@@ -127,7 +129,8 @@ TEST_F(MenuTreeTest, TheTreeAndTheStoredStateComeUp) {
 
     EXPECT_EQ(Labels(Sub(root, {u"Log"})), "NMEA-Daten");
     EXPECT_EQ(Labels(Sub(root, {u"Log", u"NMEA-Daten"})), "Einstellungen");
-    EXPECT_EQ(Labels(Sub(root, {u"Log", u"NMEA-Daten", u"Einstellungen"})), "Einstellungen Laden...|nmea*|fix");
+    EXPECT_EQ(Labels(Sub(root, {u"Log", u"NMEA-Daten", u"Einstellungen"})),
+              "Einstellungen Laden...|nmea*|fix");
     EXPECT_EQ(m_model.Logs()[0].holder->GetState(0), MultiComponentHolder::State::On);
 
     EXPECT_EQ(Labels(Sub(root, {u"Overlays"})), "Vmax|Uhr");
@@ -135,7 +138,8 @@ TEST_F(MenuTreeTest, TheTreeAndTheStoredStateComeUp) {
     EXPECT_EQ(Labels(Sub(root, {u"Overlays", u"Uhr", u"Skins"})), "Skin Laden...");
 
     EXPECT_EQ(Labels(Sub(root, {u"Velvane"})), "Konfig.|Menü|GPS|Beenden|Über");
-    EXPECT_EQ(Labels(Sub(root, {u"Velvane", u"Konfig."})), "Laden...|Speichern...|Autom. Speichern*");
+    EXPECT_EQ(Labels(Sub(root, {u"Velvane", u"Konfig."})),
+              "Laden...|Speichern...|Autom. Speichern*");
     EXPECT_EQ(Labels(Sub(root, {u"Velvane", u"Menü"})), "Standard|Skin laden...");
     EXPECT_EQ(Labels(Sub(root, {u"Velvane", u"GPS"})), "Einstellungen...");
     EXPECT_TRUE(Boxes().empty());
@@ -188,11 +192,13 @@ TEST_F(MenuTreeTest, AViewNotBuiltYetShowsNothingAndKeepsItsSkins) {
     Menu& root = m_tree.Build();
     Choose(Sub(root, {u"Anzeige"}), u"Geschw.");
     EXPECT_EQ(Labels(root), "Geschw.|Anzeige|Log|Overlays|Velvane");
-    EXPECT_EQ(m_screen.View(), m_screen.StartViewIfAlive()) << "the old view is gone, nothing new is drawn";
+    EXPECT_EQ(m_screen.View(), m_screen.StartViewIfAlive())
+        << "the old view is gone, nothing new is drawn";
     EXPECT_EQ(Speedo().Entry().GetDrawable(), nullptr);
     Menu& skins = Sub(root, {u"Geschw.", u"Skins"});
     Choose(skins, u"chart");
-    EXPECT_EQ(Labels(skins), "Standard|chart*|Skin Laden...") << "a skin it cannot load yet is kept";
+    EXPECT_EQ(Labels(skins), "Standard|chart*|Skin Laden...")
+        << "a skin it cannot load yet is kept";
     EXPECT_TRUE(Boxes().empty());
     Choose(Sub(root, {u"Anzeige"}), u"Tacho");
     EXPECT_EQ(m_screen.View(), Speedo().Entry().GetDrawable());
@@ -217,8 +223,10 @@ public:
     void Deactivate() override {
         if (!m_drawable)
             return;
-        const bool replaced = m_screen.View() != m_drawable.get() && m_screen.View() != m_screen.StartViewIfAlive();
-        m_journal.push_back(m_name + (replaced ? " destroyed after the new view was shown" : " destroyed first"));
+        const bool replaced =
+            m_screen.View() != m_drawable.get() && m_screen.View() != m_screen.StartViewIfAlive();
+        m_journal.push_back(
+            m_name + (replaced ? " destroyed after the new view was shown" : " destroyed first"));
         m_screen.Forget(m_drawable.get());
         m_drawable.reset();
     }
@@ -248,7 +256,8 @@ TEST_F(MenuTreeTest, TheNewViewIsShownBeforeTheOldOneIsDestroyed) {
     selectFirst.Execute();
     selectSecond.Execute();
     EXPECT_EQ(m_screen.View(), second.Entry().GetDrawable());
-    EXPECT_EQ(journal, (std::vector<std::string>{"first created", "second created", "second load \\Skins\\dusk.ini",
+    EXPECT_EQ(journal, (std::vector<std::string>{"first created", "second created",
+                                                 "second load \\Skins\\dusk.ini",
                                                  "first destroyed after the new view was shown"}));
     EXPECT_EQ(m_tree.CurrentViewCommand(), &selectSecond);
     EXPECT_EQ(Labels(Sub(*m_tree.Root(), {u"Probe", u"Skins"})), "Standard|dusk*|Skin Laden...");
@@ -261,7 +270,8 @@ TEST_F(MenuTreeTest, ChoosingSkins) {
     EXPECT_EQ(Labels(skins), "Standard|day*|night|weg|Skin Laden...");
     EXPECT_EQ(Speedo().CurrentIndex(), 0);
     Choose(skins, u"Standard");
-    EXPECT_EQ(Labels(skins), "Standard*|day|night|weg|Skin Laden...") << "only the chosen item is marked";
+    EXPECT_EQ(Labels(skins), "Standard*|day|night|weg|Skin Laden...")
+        << "only the chosen item is marked";
     EXPECT_EQ(Speedo().CurrentIndex(), -1);
 
     // A skin that cannot be loaded leaves the menu and the list.
@@ -283,7 +293,8 @@ TEST_F(MenuTreeTest, AddingAViewSkin) {
 
     platform::headless::QueueFileDialogAnswer(u"Ini öffnen", u"\\Skins\\dusk.ini");
     Choose(skins, u"Skin Laden...");
-    EXPECT_EQ(Labels(skins), "Standard|day|night|weg|Skin Laden...|dusk*") << "a new view skin comes last";
+    EXPECT_EQ(Labels(skins), "Standard|day|night|weg|Skin Laden...|dusk*")
+        << "a new view skin comes last";
     EXPECT_EQ(*Speedo().GetPath(Speedo().CurrentIndex()), u"\\Skins\\dusk.ini");
 
     platform::headless::QueueFileDialogAnswer(u"Ini öffnen", u"\\Skins\\day.ini");
@@ -292,8 +303,10 @@ TEST_F(MenuTreeTest, AddingAViewSkin) {
     EXPECT_EQ(Speedo().Count(), 4);
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "messagebox caption=\"Vorhanden\" text=\"Die Ini wurde schon geladen und kann im Menü "
-                        "ausgewählt werden.\" buttons=Ok icon=Information answer=Ok");
+    EXPECT_EQ(
+        boxes[0],
+        "messagebox caption=\"Vorhanden\" text=\"Die Ini wurde schon geladen und kann im Menü "
+        "ausgewählt werden.\" buttons=Ok icon=Information answer=Ok");
 }
 
 TEST_F(MenuTreeTest, AddingAndTogglingOverlayFiles) {
@@ -303,7 +316,8 @@ TEST_F(MenuTreeTest, AddingAndTogglingOverlayFiles) {
 
     platform::headless::QueueFileDialogAnswer(u"Ini öffnen", u"\\Skins\\dusk.ini");
     Choose(files, u"Skin Laden...");
-    EXPECT_EQ(Labels(files), "dusk*|Skin Laden...|a") << "a new file comes first and is switched on";
+    EXPECT_EQ(Labels(files), "dusk*|Skin Laden...|a")
+        << "a new file comes first and is switched on";
     EXPECT_EQ(topSpeed.GetState(1), MultiComponentHolder::State::On);
 
     platform::headless::QueueFileDialogAnswer(u"Ini öffnen", u"\\Skins\\dusk.ini");
@@ -378,7 +392,8 @@ TEST_F(MenuTreeTest, VelvaneCommands) {
 
 TEST_F(MenuTreeTest, LoadingAConfigurationRebuildsTheTree) {
     Menu& root = m_tree.Build();
-    m_device.Put(u"\\Konfig\\Nacht.ini", Utf16File(u"[Empty]\r\nInitial = y\r\n[Compass]\r\nInitialIni = k.ini\r\n"));
+    m_device.Put(u"\\Konfig\\Nacht.ini",
+                 Utf16File(u"[Empty]\r\nInitial = y\r\n[Compass]\r\nInitialIni = k.ini\r\n"));
     platform::headless::QueueFileDialogAnswer(u"Konfiguration öffnen", u"\\Konfig\\Nacht.ini");
     // As the menu does it: the command of an item of the tree being replaced.
     Choose(Sub(root, {u"Velvane", u"Konfig."}), u"Laden...");

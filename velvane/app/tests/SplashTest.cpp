@@ -29,8 +29,10 @@ const platform::Color Backdrop = Rgb(0x40, 0x80, 0x40);
 
 const std::vector<uint8_t>& SplashBytes() {
     static const std::vector<uint8_t> bytes = [] {
-        std::ifstream in(std::string(SUITE_SOURCE_DIR) + "/velvane/resources/splash.bmp", std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::ifstream in(std::string(SUITE_SOURCE_DIR) + "/velvane/resources/splash.bmp",
+                         std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>());
     }();
     return bytes;
 }
@@ -110,7 +112,8 @@ TEST_F(SplashTest, ShownWhenTheCommandIsMadeAndGoneAtTheFirstPaintAfter999Ms) {
     platform::headless::AdvanceClock(1);
     EXPECT_TRUE(Blank(*Paint())) << "the first paint after that draws nothing instead";
     EXPECT_FALSE(about.GetSplash().IsShown());
-    EXPECT_FALSE(Contains(m_screen.Overlays(), &about.GetSplash())) << "and the splash left the overlay list";
+    EXPECT_FALSE(Contains(m_screen.Overlays(), &about.GetSplash()))
+        << "and the splash left the overlay list";
     EXPECT_FALSE(m_screen.OnKey(platform::vk::Return)) << "keys pass again";
 }
 
@@ -153,7 +156,8 @@ TEST_F(SplashTest, ExecuteTogglesAndAShowingByHandDoesNotExpire) {
     platform::headless::AdvanceClock(10000);
     EXPECT_TRUE(ShowsBitmap(*Paint()));
     EXPECT_TRUE(about.GetSplash().IsShown());
-    EXPECT_EQ(std::count(m_screen.Overlays().begin(), m_screen.Overlays().end(), &about.GetSplash()), 1);
+    EXPECT_EQ(
+        std::count(m_screen.Overlays().begin(), m_screen.Overlays().end(), &about.GetSplash()), 1);
 }
 
 TEST_F(SplashTest, ExpiredButNotYetUnlistedSplashShowsAgainOnce) {
@@ -164,7 +168,8 @@ TEST_F(SplashTest, ExpiredButNotYetUnlistedSplashShowsAgainOnce) {
     about.Execute();
     platform::PumpMessages();
     EXPECT_TRUE(about.GetSplash().IsShown());
-    EXPECT_EQ(std::count(m_screen.Overlays().begin(), m_screen.Overlays().end(), &about.GetSplash()), 1);
+    EXPECT_EQ(
+        std::count(m_screen.Overlays().begin(), m_screen.Overlays().end(), &about.GetSplash()), 1);
 }
 
 TEST_F(SplashTest, VersionIsRightAlignedInTheTopTwoFifthsInItsColour) {

@@ -193,8 +193,9 @@ TEST(TachoModelSources, SharedReceiverLogs) {
         platform::HostSettings h = platform::Host();
         h.ports = "COM1=replay:" + entry.path().string() + ",speed=1000";
         platform::Initialize(h);
-        device.Put(u"\\gps.ini", platform::testing::Utf16File(u"[GPS-Settings]\r\nComPort = 1\r\nBaudRate = 4800\r\n"
-                                                              u"BufferSize = 4096\r\n"));
+        device.Put(u"\\gps.ini", platform::testing::Utf16File(
+                                     u"[GPS-Settings]\r\nComPort = 1\r\nBaudRate = 4800\r\n"
+                                     u"BufferSize = 4096\r\n"));
         TachoModel model(nullptr);
         model.CreateReceiver();
         Plausibility p;

@@ -25,7 +25,8 @@ void RegisterMoverBitmaps() {
     static std::map<int, std::vector<uint8_t>> bytes;
     for (int id = 102; id <= 119; ++id) {
         if (!bytes.count(id)) {
-            std::ifstream in(std::string(SUITE_SOURCE_DIR) + "/velvane/resources/mover" + std::to_string(id) + ".bmp",
+            std::ifstream in(std::string(SUITE_SOURCE_DIR) + "/velvane/resources/mover" +
+                                 std::to_string(id) + ".bmp",
                              std::ios::binary);
             bytes[id].assign(std::istreambuf_iterator<char>(in), {});
             ASSERT_FALSE(bytes[id].empty()) << "bitmap " << id;
@@ -103,7 +104,8 @@ TEST(WindowMover, WaitsForTheDialogThenMovesItToEachCornerAndNudgesIt) {
     };
     for (const auto& s : steps) {
         EXPECT_TRUE(tool->Click(s.button)) << s.button;
-        EXPECT_EQ(w.GetRect(), (Rect{s.x, s.y, s.x + width, s.y + height})) << "after button " << s.button;
+        EXPECT_EQ(w.GetRect(), (Rect{s.x, s.y, s.x + width, s.y + height}))
+            << "after button " << s.button;
     }
     EXPECT_EQ(Count("messagebox"), 0);
     target->Destroy();
@@ -125,7 +127,8 @@ TEST(WindowMover, SaysSoWhenTheDialogIsGone) {
 
     EXPECT_TRUE(tool->Click(WindowMover::IdBottomRight));
     EXPECT_EQ(platform::TranscriptLines().back(),
-              "messagebox caption=\"Fehler\" text=\"Das Fenster ist nicht mehr gültig!\" buttons=Ok icon=Error "
+              "messagebox caption=\"Fehler\" text=\"Das Fenster ist nicht mehr gültig!\" "
+              "buttons=Ok icon=Error "
               "answer=Ok");
     for (int id = WindowMover::IdTopLeft; id <= WindowMover::IdRight; ++id)
         EXPECT_FALSE(tool->IsEnabled(id)) << id;
@@ -180,7 +183,8 @@ TEST(WindowMover, DrawsItsBitmapsAndGoesAwayWithItsScope) {
         EXPECT_EQ(surface.GetPixel(up.left + 2 + 3, up.top + 2 + 14), platform::Rgb(212, 208, 200));
         // The disabled down arrow is grey.
         const Rect down = tool->ControlRect(WindowMover::IdDown);
-        EXPECT_EQ(surface.GetPixel(down.left + 2 + 10, down.top + 2 + 5), platform::Rgb(128, 128, 128));
+        EXPECT_EQ(surface.GetPixel(down.left + 2 + 10, down.top + 2 + 5),
+                  platform::Rgb(128, 128, 128));
 
         target->Destroy();
         platform::PumpMessages();

@@ -54,11 +54,14 @@ public:
         return m_drawable && !Bad(path);
     }
     std::unique_ptr<ComponentEntry> Clone(Screen& screen, TachoModel*) const override {
-        return std::make_unique<FakeEntry>(screen, m_journal, m_name + "#" + std::to_string(++m_clones));
+        return std::make_unique<FakeEntry>(screen, m_journal,
+                                           m_name + "#" + std::to_string(++m_clones));
     }
 
 private:
-    static bool Bad(std::u16string_view path) { return path.find(u"bad") != std::u16string_view::npos; }
+    static bool Bad(std::u16string_view path) {
+        return path.find(u"bad") != std::u16string_view::npos;
+    }
     Journal& m_journal;
     std::string m_name;
     mutable int m_clones = 0;
@@ -88,7 +91,8 @@ TEST_F(HoldersTest, FileListKeepsCopiesAtStableAddresses) {
     source = u"changed";
     EXPECT_EQ(*first, u"\\Skins\\a.ini") << "the list keeps its own copy";
     for (int i = 1; i <= 40; ++i)
-        EXPECT_EQ(list.AddIni(u"\\Skins\\" + std::u16string(1, char16_t(u'a' + i % 26)) + u".ini"), i);
+        EXPECT_EQ(list.AddIni(u"\\Skins\\" + std::u16string(1, char16_t(u'a' + i % 26)) + u".ini"),
+                  i);
     // Commands hold the address; growing the list must not move it.
     EXPECT_EQ(list.IndexOf(first), 0);
     EXPECT_EQ(list.GetPath(0), first);
@@ -153,7 +157,8 @@ TEST_F(HoldersTest, ChangingTheSkinOfAViewNotShownOnlyRemembersIt) {
     EXPECT_TRUE(m_journal.empty()) << "nothing is loaded";
     auto lines = platform::TranscriptLines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("caption=\"Fehler\" text=\"SingleViewManager::ChangeIni\""), std::string::npos);
+    EXPECT_NE(lines[0].find("caption=\"Fehler\" text=\"SingleViewManager::ChangeIni\""),
+              std::string::npos);
     EXPECT_NE(lines[0].find("icon=Exclamation"), std::string::npos);
 }
 
@@ -210,7 +215,8 @@ TEST_F(HoldersTest, EveryFileOfAMultiHolderIsItsOwnInstance) {
 
     m_journal.clear();
     holder.reset();
-    EXPECT_EQ(m_journal, (Journal{"o#1 released", "o#3 released", "o released"})) << "the prototype goes last";
+    EXPECT_EQ(m_journal, (Journal{"o#1 released", "o#3 released", "o released"}))
+        << "the prototype goes last";
 }
 
 TEST_F(HoldersTest, SwitchOnLoadsEachInstanceFromItsOwnFile) {
@@ -220,7 +226,8 @@ TEST_F(HoldersTest, SwitchOnLoadsEachInstanceFromItsOwnFile) {
     holder.SwitchOn(1);
     holder.SwitchOn(0);
     holder.SwitchOff(1);
-    EXPECT_EQ(m_journal, (Journal{"o#2 activate \\b.ini", "o#1 activate \\a.ini", "o#2 deactivate"}));
+    EXPECT_EQ(m_journal,
+              (Journal{"o#2 activate \\b.ini", "o#1 activate \\a.ini", "o#2 deactivate"}));
 }
 
 } // namespace

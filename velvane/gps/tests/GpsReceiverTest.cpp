@@ -52,7 +52,8 @@ protected:
         ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
         close(slave);
         fcntl(master, F_SETFL, O_NONBLOCK);
-        UsePorts(std::string("COM1=tty:") + name + ";COM2=replay:" + (device.Root() / "log.nmea").string());
+        UsePorts(std::string("COM1=tty:") + name +
+                 ";COM2=replay:" + (device.Root() / "log.nmea").string());
     }
     void TearDown() override { close(master); }
 
@@ -83,8 +84,9 @@ protected:
 
 TEST_F(Receiver, SettingsCommandsAndPollPeriod) {
     GpsReceiver receiver(nullptr);
-    ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nProtocol = GGA\r\nProtocol = RMC\r\n"
-                                  u"Interval = 2\r\n")));
+    ASSERT_TRUE(
+        receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nProtocol = GGA\r\nProtocol = RMC\r\n"
+                          u"Interval = 2\r\n")));
     EXPECT_TRUE(receiver.IsPolling());
     EXPECT_EQ(Received(), "$PRWIILOG,GGA,A,T,1,0\r\n$PRWIILOG,RMC,A,T,2,0\r\n");
     EXPECT_EQ(receiver.PollPeriodMs(), 1000u);
@@ -92,24 +94,28 @@ TEST_F(Receiver, SettingsCommandsAndPollPeriod) {
     EXPECT_TRUE(Boxes().empty());
 
     // Reloading starts over: no commands, the default interval as period.
-    ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nDefaultInterval = 3\r\nBufferSize = 50\r\n")));
+    ASSERT_TRUE(receiver.Load(
+        Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nDefaultInterval = 3\r\nBufferSize = 50\r\n")));
     EXPECT_EQ(Received(), "");
     EXPECT_EQ(receiver.PollPeriodMs(), 3000u);
     EXPECT_EQ(receiver.BufferSize(), 128u);
 
     // An interval before any protocol belongs to nothing and is reported.
-    ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nInterval = 5\r\nDefaultInterval = 4\r\n"
-                                  u"Protocol = VTG\r\n")));
+    ASSERT_TRUE(receiver.Load(
+        Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nInterval = 5\r\nDefaultInterval = 4\r\n"
+            u"Protocol = VTG\r\n")));
     EXPECT_EQ(Received(), "$PRWIILOG,VTG,A,T,4,0\r\n");
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_NE(Boxes()[0].find("caption=\"IniParser - Ignoriere unbekanntes Attribut:\""), std::string::npos);
+    EXPECT_NE(Boxes()[0].find("caption=\"IniParser - Ignoriere unbekanntes Attribut:\""),
+              std::string::npos);
 }
 
 TEST_F(Receiver, AllOffAsksFirst) {
     GpsReceiver receiver(nullptr);
     const auto ini = Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nAllOFF = yes\r\nProtocol = GGA\r\n");
     const std::string question =
-        "messagebox caption=\"Abschalten?\" text=\"Die Protokolle werden nicht wieder aktiviert.\\nWollen Sie "
+        "messagebox caption=\"Abschalten?\" text=\"Die Protokolle werden nicht wieder "
+        "aktiviert.\\nWollen Sie "
         "trotzdem alle Protokolle abschalten?\" buttons=YesNo icon=Exclamation answer=";
     platform::headless::QueueMessageBoxAnswer(u"Abschalten?", platform::IdYes);
     ASSERT_TRUE(receiver.Load(ini));
@@ -127,26 +133,31 @@ TEST_F(Receiver, PortBoxesAndRetries) {
     GpsReceiver receiver(nullptr);
     Recorder r;
     receiver.AddSentenceListener(&r);
-    platform::headless::QueueMessageBoxAnswer(u"COM-Port kann nicht geöffnet werden:", platform::IdRetry);
+    platform::headless::QueueMessageBoxAnswer(u"COM-Port kann nicht geöffnet werden:",
+                                              platform::IdRetry);
     EXPECT_FALSE(receiver.Load(Ini(u"ComPort = 7\r\nBaudRate = 4800\r\n")));
     EXPECT_FALSE(receiver.IsPolling());
-    const std::string openBox = "messagebox caption=\"COM-Port kann nicht geöffnet werden:\" text=\"COM7:\" "
-                                "buttons=RetryCancel icon=Error answer=";
+    const std::string openBox =
+        "messagebox caption=\"COM-Port kann nicht geöffnet werden:\" text=\"COM7:\" "
+        "buttons=RetryCancel icon=Error answer=";
     EXPECT_EQ(Boxes(), (std::vector<std::string>{openBox + "Retry", openBox + "Cancel"}));
     EXPECT_EQ(receiver.SentenceListenerCount(), 1u) << "a failed load keeps the listeners";
 
     platform::TranscriptClear();
     EXPECT_FALSE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 12345\r\n")));
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"messagebox caption=\"Fehler\" text=\"Der COM-Port konnte nicht "
-                                                "konfiguriert werden.\" buttons=RetryCancel icon=Error answer=Cancel"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "messagebox caption=\"Fehler\" text=\"Der COM-Port konnte nicht "
+                           "konfiguriert werden.\" buttons=RetryCancel icon=Error answer=Cancel"});
 
     // A name outside the code page cannot be sent; the next entry still is.
     platform::TranscriptClear();
-    ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nProtocol = G\u0100A\r\nProtocol = RMC\r\n")));
+    ASSERT_TRUE(receiver.Load(
+        Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nProtocol = G\u0100A\r\nProtocol = RMC\r\n")));
     EXPECT_EQ(Received(), "$PRWIILOG,RMC,A,T,1,0\r\n");
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"messagebox caption=\"Fehler beim Konvertieren:\" "
-                                                "text=\"$PRWIILOG,G\u0100A,A,T,1,0\\r\\n\" buttons=RetryCancel "
-                                                "icon=Error answer=Cancel"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           "messagebox caption=\"Fehler beim Konvertieren:\" "
+                           "text=\"$PRWIILOG,G\u0100A,A,T,1,0\\r\\n\" buttons=RetryCancel "
+                           "icon=Error answer=Cancel"});
 }
 
 TEST_F(Receiver, CutsLinesAtCrLf) {
@@ -195,8 +206,9 @@ TEST_F(Receiver, ReplayThroughTheWindowTimer) {
         ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 2\r\nBaudRate = 4800\r\nProtocol = RMC\r\n")));
         EXPECT_TRUE(recorder.lines.empty()) << "nothing before the first tick";
         platform::headless::AdvanceClock(1000);
-        EXPECT_EQ(recorder.lines, (std::vector<std::string>{"RMC:$GPRMC,100000,A\r\n", "GGA:$GPGGA,100000\r\n",
-                                                            "RMC:$GPRMC,100001,A\r\n", "GGA:$GPGGA,100001\r\n"}));
+        EXPECT_EQ(recorder.lines,
+                  (std::vector<std::string>{"RMC:$GPRMC,100000,A\r\n", "GGA:$GPGGA,100000\r\n",
+                                            "RMC:$GPRMC,100001,A\r\n", "GGA:$GPGGA,100001\r\n"}));
         EXPECT_TRUE(Boxes().empty()) << "a replay takes the receiver commands silently";
     }
     platform::headless::AdvanceClock(5000); // the timer went with the receiver
@@ -226,7 +238,8 @@ TEST_F(Receiver, ListenersLeavingDuringDispatch) {
     receiver.DispatchLine("$GPRMC,1\r\n");
     receiver.DispatchLine("$GPRMC,2\r\n");
     EXPECT_EQ(remover.heard, 1);
-    EXPECT_EQ(recorder.lines, std::vector<std::string>{"RMC:$GPRMC,1\r\n"}) << "only the front registration ran";
+    EXPECT_EQ(recorder.lines, std::vector<std::string>{"RMC:$GPRMC,1\r\n"})
+        << "only the front registration ran";
     EXPECT_EQ(receiver.SentenceListenerCount(), 0u);
 }
 

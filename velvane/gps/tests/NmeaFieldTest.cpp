@@ -1,5 +1,5 @@
-#include "gps/AltitudeSource.h"
 #include "gps/NmeaField.h"
+#include "gps/AltitudeSource.h"
 #include "gps/SpeedSource.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,9 @@ const std::string Rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,2303
 std::string RmcWithSpeed(const std::string& speed) {
     return "$GPRMC,123519,A,4807.038,N,01131.000,E," + speed + ",084.4,230394,003.1,W*6A\r\n";
 }
-std::string VtgWithSpeed(const std::string& speed) { return "$GPVTG,054.7,T,034.4,M,005.5,N," + speed + ",K*48\r\n"; }
+std::string VtgWithSpeed(const std::string& speed) {
+    return "$GPVTG,054.7,T,034.4,M,005.5,N," + speed + ",K*48\r\n";
+}
 std::string GgaWithAltitude(const std::string& alt) {
     return "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + alt + ",M,46.9,M,,*47\r\n";
 }
@@ -38,13 +40,26 @@ TEST(NmeaField, ReadsFixedPointSoundly) {
         int decimals;
         std::optional<int32_t> expected;
     } cases[] = {
-        {"12.34", 2, 1234}, {"12.3", 2, 1230},   {"12", 2, 1200},     {"12.345", 2, 1234}, {".5", 1, 5},
-        {"-12.3", 1, -123}, {"-12.37", 1, -123}, {"+7", 1, 70},       {"0.00", 2, 0},      {"", 1, std::nullopt},
-        {"-", 1, std::nullopt}, {".", 1, std::nullopt}, {"1a.2", 1, std::nullopt}, {"1.2.3", 1, std::nullopt},
-        {"99999999999999", 1, INT32_MAX}, {"-99999999999.9", 1, -INT32_MAX},
+        {"12.34", 2, 1234},
+        {"12.3", 2, 1230},
+        {"12", 2, 1200},
+        {"12.345", 2, 1234},
+        {".5", 1, 5},
+        {"-12.3", 1, -123},
+        {"-12.37", 1, -123},
+        {"+7", 1, 70},
+        {"0.00", 2, 0},
+        {"", 1, std::nullopt},
+        {"-", 1, std::nullopt},
+        {".", 1, std::nullopt},
+        {"1a.2", 1, std::nullopt},
+        {"1.2.3", 1, std::nullopt},
+        {"99999999999999", 1, INT32_MAX},
+        {"-99999999999.9", 1, -INT32_MAX},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadFixedPoint(c.text, c.decimals), c.expected) << '"' << c.text << "\" with " << c.decimals;
+        EXPECT_EQ(ReadFixedPoint(c.text, c.decimals), c.expected)
+            << '"' << c.text << "\" with " << c.decimals;
     EXPECT_EQ(ReadLeadingInteger("1.8"), 1);
     EXPECT_EQ(ReadLeadingInteger("-3x"), -3);
     EXPECT_EQ(ReadLeadingInteger(""), std::nullopt);
@@ -56,8 +71,9 @@ TEST(NmeaField, SpeedsInTenthsOfKmh) {
         int32_t rmc;
         int32_t vtg;
     } cases[] = {
-        {"12.34", 228, 123}, {"5.1", 94, 51},  {"0.00", 0, 0},    {"", 0, 0},       {"22.8", 422, 228},
-        {"10", 185, 100},    {"5.19999", 96, 51}, {"-12.3", 0, 0}, {"garbage", 0, 0},
+        {"12.34", 228, 123}, {"5.1", 94, 51},    {"0.00", 0, 0},
+        {"", 0, 0},          {"22.8", 422, 228}, {"10", 185, 100},
+        {"5.19999", 96, 51}, {"-12.3", 0, 0},    {"garbage", 0, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RmcSpeed(RmcWithSpeed(c.field)), c.rmc) << "RMC speed field \"" << c.field << '"';
@@ -73,11 +89,12 @@ TEST(NmeaField, AltitudeInTenthsOfMetres) {
         std::string field;
         std::optional<int32_t> expected;
     } cases[] = {
-        {"545.4", 5454}, {"512.3", 5123}, {"512.34", 5123}, {"545", 5450}, {"-12.3", -123},
-        {"-0.5", -5},    {"", std::nullopt}, {"x", std::nullopt},
+        {"545.4", 5454}, {"512.3", 5123}, {"512.34", 5123},   {"545", 5450},
+        {"-12.3", -123}, {"-0.5", -5},    {"", std::nullopt}, {"x", std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(GgaAltitude(GgaWithAltitude(c.field)), c.expected) << "altitude field \"" << c.field << '"';
+        EXPECT_EQ(GgaAltitude(GgaWithAltitude(c.field)), c.expected)
+            << "altitude field \"" << c.field << '"';
     EXPECT_EQ(GgaAltitude("$GPGGA,123519,,,,,0,00,,\r\n"), std::nullopt);
 }
 

@@ -16,7 +16,9 @@ using platform::testing::Utf16File;
 
 namespace {
 
-std::u16string Num(int v) { return platform::FromUtf8(std::to_string(v)); }
+std::u16string Num(int v) {
+    return platform::FromUtf8(std::to_string(v));
+}
 
 // Records every callback; accepts the keys of section "Settings" listed in
 // m_known, so tests can see both accepted and rejected attributes.
@@ -66,22 +68,32 @@ struct Case {
 
 } // namespace
 
-
 TEST(IniParser, DispatchesSectionsAndAttributesByTheirRules) {
     const std::vector<Case> cases = {
-        {"plain and spaced attributes", u"[Settings]\r\nSize=12\r\nSize = 12\r\nSize\t=\t12   \r\n",
+        {"plain and spaced attributes",
+         u"[Settings]\r\nSize=12\r\nSize = 12\r\nSize\t=\t12   \r\n",
          {u"[Settings]", u"1:Size=12", u"1:Size=12", u"1:Size=12"}},
-        {"inner blanks stay, trailing go", u"[Settings]\nFont = Courier New \n",
+        {"inner blanks stay, trailing go",
+         u"[Settings]\nFont = Courier New \n",
          {u"[Settings]", u"1:Font=Courier New"}},
         {"bracket missing drops the last character", u"[Speedo\r\nX=1\r\n", {u"[Speed]", u"2:X=1"}},
         {"empty section name matches the first name tested", u"[]\nX=1\n", {u"[]", u"1:X=1"}},
-        {"leading blank makes an attribute line", u"[Settings]\n  [Settings]=3\n",
+        {"leading blank makes an attribute line",
+         u"[Settings]\n  [Settings]=3\n",
          {u"[Settings]", u"1:[Settings]=3"}},
-        {"comments and empty lines", u"#c\r\n'c\r\n(c\r\n/c\r\n;c\r\n\r\n[Settings]\r\n;X=2\r\n", {u"[Settings]"}},
-        {"CR alone and LF alone end lines", u"[Settings]\rX=1\nSize=2\r", {u"[Settings]", u"1:X=1", u"1:Size=2"}},
+        {"comments and empty lines",
+         u"#c\r\n'c\r\n(c\r\n/c\r\n;c\r\n\r\n[Settings]\r\n;X=2\r\n",
+         {u"[Settings]"}},
+        {"CR alone and LF alone end lines",
+         u"[Settings]\rX=1\nSize=2\r",
+         {u"[Settings]", u"1:X=1", u"1:Size=2"}},
         {"empty key", u"[Settings]\n= v\n", {u"[Settings]", u"1:=v"}},
-        {"unknown section ignores its attributes", u"[Foo]\nX=1\n[Settings]\nX=2\n", {u"[Foo]", u"[Settings]", u"1:X=2"}},
-        {"split failures never reach the reader", u"[Settings]\nTwo words = 1\nSize =\nSize\nSize =   \n", {u"[Settings]"}},
+        {"unknown section ignores its attributes",
+         u"[Foo]\nX=1\n[Settings]\nX=2\n",
+         {u"[Foo]", u"[Settings]", u"1:X=2"}},
+        {"split failures never reach the reader",
+         u"[Settings]\nTwo words = 1\nSize =\nSize\nSize =   \n",
+         {u"[Settings]"}},
     };
     for (const auto& c : cases) {
         TempDevice device;
@@ -94,18 +106,22 @@ TEST(IniParser, DispatchesSectionsAndAttributesByTheirRules) {
 
 TEST(IniParser, AnUnansweredReportTakesCancelAndSilencesTheFile) {
     TempDevice device;
-    device.Put(u"\\t.ini", Utf16File(u"X=0\r\n[Settings]\r\nColr=FF0000\r\nTwo words = 1\r\n[Nope]\r\n"));
+    device.Put(u"\\t.ini",
+               Utf16File(u"X=0\r\n[Settings]\r\nColr=FF0000\r\nTwo words = 1\r\n[Nope]\r\n"));
     Recorder r;
     ASSERT_TRUE(r.Load(u"\\t.ini"));
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "messagebox caption=\"IniParser - Ignoriere sektionsloses Attribut:\" "
-                        "text=\"Zeile 1:\\n\\\"X=0\\\"\" buttons=OkCancel icon=Exclamation answer=Cancel");
+    EXPECT_EQ(boxes[0],
+              "messagebox caption=\"IniParser - Ignoriere sektionsloses Attribut:\" "
+              "text=\"Zeile 1:\\n\\\"X=0\\\"\" buttons=OkCancel icon=Exclamation answer=Cancel");
 }
 
 TEST(IniParser, OkKeepsReportingAndCancelSilencesOnlyThisFile) {
     TempDevice device;
-    device.Put(u"\\t.ini", Utf16File(u"X=0\r\n[Settings]\r\nColr=FF0000\r\nTwo words = 1\r\n[Nope]\r\nSize=1\r\n"));
+    device.Put(
+        u"\\t.ini",
+        Utf16File(u"X=0\r\n[Settings]\r\nColr=FF0000\r\nTwo words = 1\r\n[Nope]\r\nSize=1\r\n"));
     for (int i = 0; i < 5; ++i)
         platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
     Recorder r;
@@ -116,9 +132,12 @@ TEST(IniParser, OkKeepsReportingAndCancelSilencesOnlyThisFile) {
                             "text=\"Zeile 3:\\n\\\"Colr FF0000\\\"\""),
               std::string::npos)
         << boxes[1];
-    EXPECT_NE(boxes[2].find("caption=\"IniParser - Ignoriere Fehler:\" text=\"Zeile 4:"), std::string::npos);
-    EXPECT_NE(boxes[3].find("caption=\"IniParser - Ignoriere unbekannte Sektion:\" text=\"Zeile 5:\\n\\\"[Nope]"),
+    EXPECT_NE(boxes[2].find("caption=\"IniParser - Ignoriere Fehler:\" text=\"Zeile 4:"),
               std::string::npos);
+    EXPECT_NE(
+        boxes[3].find(
+            "caption=\"IniParser - Ignoriere unbekannte Sektion:\" text=\"Zeile 5:\\n\\\"[Nope]"),
+        std::string::npos);
     EXPECT_NE(boxes[4].find("sektionsloses Attribut:\" text=\"Zeile 6:"), std::string::npos);
 
     // Cancel on the first report: the rest of the file is still dispatched
@@ -158,13 +177,18 @@ TEST(IniParser, RefusesMissingAndNonUnicodeFilesWithoutCallbacks) {
         EXPECT_TRUE(r.events.empty()) << c.name;
         auto boxes = Boxes();
         ASSERT_EQ(boxes.size(), 1u) << c.name;
-        EXPECT_NE(boxes[0].find(std::string("caption=\"") + c.caption + "\""), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find(std::string("caption=\"") + c.caption + "\""), std::string::npos)
+            << boxes[0];
         if (c.present)
-            EXPECT_NE(boxes[0].find("text=\"Die Datei ist leer oder nicht im Unicode Format:\\n\\\\bad.ini\""),
-                      std::string::npos)
+            EXPECT_NE(
+                boxes[0].find(
+                    "text=\"Die Datei ist leer oder nicht im Unicode Format:\\n\\\\bad.ini\""),
+                std::string::npos)
                 << boxes[0];
         else
-            EXPECT_NE(boxes[0].find("text=\"\\\\bad.ini\" buttons=Ok icon=Error"), std::string::npos) << boxes[0];
+            EXPECT_NE(boxes[0].find("text=\"\\\\bad.ini\" buttons=Ok icon=Error"),
+                      std::string::npos)
+                << boxes[0];
     }
     Recorder r;
     EXPECT_FALSE(r.Load(u""));
@@ -192,7 +216,8 @@ TEST(IniParser, LongLinesAreCutInto259CharacterPieces) {
     // The 41-character rest is a line of its own without "=": reported as line 3.
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find("Ignoriere Fehler:\" text=\"Zeile 3:\\n\\\"" + std::string(41, 'a') + "\\\"\""),
+    EXPECT_NE(boxes[0].find("Ignoriere Fehler:\" text=\"Zeile 3:\\n\\\"" + std::string(41, 'a') +
+                            "\\\"\""),
               std::string::npos)
         << boxes[0];
 }

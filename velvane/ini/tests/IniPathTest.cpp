@@ -15,7 +15,8 @@ TEST(IniPath, JoinResolvesLeadingStepsRelativeToTheBase) {
         {u"\\x.ini", u"\\Storage\\", u"\\Storage\\x.ini"},
         {u"x.ini", u"\\Storage", u"\\Storage\\x.ini"},
         {u"../../x.ini", u"\\A\\B\\C\\", u"\\A\\x.ini"},
-        {u"..\\..\\..\\..\\x.ini", u"\\A\\B\\", u"..\\x.ini"}, // climbing past the top keeps the rest
+        {u"..\\..\\..\\..\\x.ini", u"\\A\\B\\",
+         u"..\\x.ini"}, // climbing past the top keeps the rest
         {u"Day\\..\\x.ini", u"\\A\\", u"\\A\\Day\\..\\x.ini"}, // only leading steps climb
         {u"x.ini", u"", u"x.ini"},
         {u"..\\x.ini", u"", u"..\\x.ini"},
@@ -38,9 +39,11 @@ TEST(IniPath, RelativePathClimbsOutOfTheBase) {
     };
     for (const auto& c : cases) {
         auto rel = RelativePath(c.target, c.base);
-        EXPECT_EQ(rel, c.expected) << platform::ToUtf8(c.target) << " from " << platform::ToUtf8(c.base);
+        EXPECT_EQ(rel, c.expected)
+            << platform::ToUtf8(c.target) << " from " << platform::ToUtf8(c.base);
         if (c.target[0] == u'\\') {
-            EXPECT_EQ(JoinPath(rel, c.base), c.target) << "round trip of " << platform::ToUtf8(c.target);
+            EXPECT_EQ(JoinPath(rel, c.base), c.target)
+                << "round trip of " << platform::ToUtf8(c.target);
         }
     }
 }
@@ -55,6 +58,7 @@ TEST(IniPath, ProgramRelativePathsUseTheProgramsFolder) {
     EXPECT_EQ(ProgramPath(u"Velvane.ini"), u"");
     auto lines = platform::TranscriptLines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "messagebox caption=\"Fehler\" text=\"Der Pfad zum Programm konnte nicht ermittelt "
-                        "werden.\" buttons=Ok icon=Error answer=Ok");
+    EXPECT_EQ(lines[0],
+              "messagebox caption=\"Fehler\" text=\"Der Pfad zum Programm konnte nicht ermittelt "
+              "werden.\" buttons=Ok icon=Error answer=Ok");
 }

@@ -11,9 +11,15 @@ TEST(IniText, KeywordMatchComparesOnlyTheTextsCharacters) {
         std::u16string_view text;
         int expected;
     } cases[] = {
-        {u"Speedo", u"Speedo", 0},   {u"Speedo", u"Spe", 0},     {u"Speedo", u"", 0},
-        {u"Speedo", u"Speedos", -1}, {u"Speedo", u"speedo", -1}, {u"Speedo", u"Sp", 0},
-        {u"Size", u"Sa", 1},         {u"Size", u"Sz", -1},       {u"Size", std::u16string_view(u"Size\0\0", 6), -1},
+        {u"Speedo", u"Speedo", 0},
+        {u"Speedo", u"Spe", 0},
+        {u"Speedo", u"", 0},
+        {u"Speedo", u"Speedos", -1},
+        {u"Speedo", u"speedo", -1},
+        {u"Speedo", u"Sp", 0},
+        {u"Size", u"Sa", 1},
+        {u"Size", u"Sz", -1},
+        {u"Size", std::u16string_view(u"Size\0\0", 6), -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(KeywordMatch(c.keyword, c.text), c.expected)

@@ -1,5 +1,5 @@
-#include "ini/IniParser.h"
 #include "ini/IniWriter.h"
+#include "ini/IniParser.h"
 #include "platform/testing/temp_device.h"
 
 #include <gtest/gtest.h>

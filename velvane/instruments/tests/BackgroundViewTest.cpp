@@ -1,6 +1,6 @@
-#include "instruments/MissingBitmapNotice.h"
 #include "instruments/BackgroundView.h"
 #include "instruments/EmptyViewEntry.h"
+#include "instruments/MissingBitmapNotice.h"
 
 #include "display/Screen.h"
 #include "display/TextOverlay.h"
@@ -27,7 +27,6 @@ namespace {
 const Color White = Rgb(255, 255, 255);
 const Color Red = Rgb(255, 0, 0);
 const Color Black = Rgb(0, 0, 0);
-
 
 // Four quadrants: red, green / blue, yellow.
 Color Quadrant(int x, int y) {
@@ -155,8 +154,7 @@ TEST_F(BackgroundViewTest, AMissingImageShowsTheNoticeInRedOnBlack) {
     const struct {
         int y;
         int width;
-    } lines[] = {{150, extent(BitmapNotFoundText)},
-                 {165, extent(u"\\Skins\\nothere.bmp")}};
+    } lines[] = {{150, extent(BitmapNotFoundText)}, {165, extent(u"\\Skins\\nothere.bmp")}};
     for (const auto& line : lines) {
         int left = 240, right = -1;
         for (int x = 0; x < 240; ++x) {

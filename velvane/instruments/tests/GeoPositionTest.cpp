@@ -16,13 +16,14 @@ TEST(GeoPosition, NmeaCoordinateFields) {
         int degreeDigits;
         std::optional<int32_t> expected;
     } cases[] = {
-        {"4807.038", 2, 28870380}, {"01131.000", 3, 6910000}, {"4807", 2, 28870000},
+        {"4807.038", 2, 28870380},     {"01131.000", 3, 6910000},     {"4807", 2, 28870000},
         {"4807.03812", 2, 28870381}, // decimals past the fourth are cut off
-        {"4807.", 2, 28870000},   {"", 2, std::nullopt},    {"48", 2, std::nullopt},
+        {"4807.", 2, 28870000},        {"", 2, std::nullopt},         {"48", 2, std::nullopt},
         {"48a7.038", 2, std::nullopt}, {"4807,038", 2, std::nullopt}, {"4807.0x8", 2, std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ParseNmeaCoordinate(c.field, c.degreeDigits), c.expected) << '"' << c.field << '"';
+        EXPECT_EQ(ParseNmeaCoordinate(c.field, c.degreeDigits), c.expected)
+            << '"' << c.field << '"';
 }
 
 TEST(GeoPosition, FromGgaLines) {
@@ -43,7 +44,8 @@ TEST(GeoPosition, FromGgaLines) {
     EXPECT_EQ(empty->Latitude(), GeoPosition::Missing);
 
     // Quality 0 with a made-up position, as some receivers send before a fix.
-    auto noFix = GgaPosition("$GPGGA,235946.005,8960.000000,N,00000.000000,E,0,0,,137.000,M,13.000,M,,*49\r\n");
+    auto noFix = GgaPosition(
+        "$GPGGA,235946.005,8960.000000,N,00000.000000,E,0,0,,137.000,M,13.000,M,,*49\r\n");
     ASSERT_TRUE(noFix);
     EXPECT_FALSE(noFix->IsValid());
 

@@ -1,5 +1,5 @@
-#include "instruments/MissingBitmapNotice.h"
 #include "instruments/SpeedoView.h"
+#include "instruments/MissingBitmapNotice.h"
 
 #include "display/Screen.h"
 
@@ -29,7 +29,6 @@ const Color Black = Rgb(0, 0, 0);
 const Color Red = Rgb(255, 0, 0);
 const Color Green = Rgb(0, 255, 0);
 const Color Blue = Rgb(0, 0, 255);
-
 
 void Snapshot(const Canvas& canvas, const std::string& name) {
     const char* dir = std::getenv("VELVANE_SNAPSHOT_DIR");
