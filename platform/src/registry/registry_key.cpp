@@ -107,6 +107,15 @@ std::optional<int64_t> FindKey(sqlite3* db, RootKey root, const std::u16string& 
 }
 
 // For calls on an open handle: a key that vanished meanwhile is a stale handle.
+// The parts of a key path under a valid root; false, with the reason, otherwise.
+bool KeyPathParts(RootKey root, std::u16string_view path, std::vector<std::u16string>& parts) {
+    if (!ValidRoot(root)) {
+        SetLastError(ErrorCode::InvalidHandle, "not a registry root key");
+        return false;
+    }
+    return SplitKeyPath(path, parts);
+}
+
 std::optional<int64_t> FindOpenKey(sqlite3* db, RootKey root, const std::u16string& path) {
     auto id = FindKey(db, root, path);
     if (!id && LastError().code == ErrorCode::FileNotFound)
@@ -157,11 +166,7 @@ std::u16string RootKeyName(RootKey root) {
 std::optional<RegistryKey> RegistryKey::Create(RootKey root, std::u16string_view path,
                                                KeyDisposition* disposition) {
     std::vector<std::u16string> parts;
-    if (!ValidRoot(root)) {
-        SetLastError(ErrorCode::InvalidHandle, "not a registry root key");
-        return std::nullopt;
-    }
-    if (!SplitKeyPath(path, parts))
+    if (!KeyPathParts(root, path, parts))
         return std::nullopt;
     sqlite3* db = Store();
     if (!db)
@@ -199,11 +204,7 @@ std::optional<RegistryKey> RegistryKey::Create(RootKey root, std::u16string_view
 
 std::optional<RegistryKey> RegistryKey::Open(RootKey root, std::u16string_view path) {
     std::vector<std::u16string> parts;
-    if (!ValidRoot(root)) {
-        SetLastError(ErrorCode::InvalidHandle, "not a registry root key");
-        return std::nullopt;
-    }
-    if (!SplitKeyPath(path, parts))
+    if (!KeyPathParts(root, path, parts))
         return std::nullopt;
     sqlite3* db = Store();
     if (!db)
@@ -217,11 +218,7 @@ std::optional<RegistryKey> RegistryKey::Open(RootKey root, std::u16string_view p
 
 bool RegistryKey::Delete(RootKey root, std::u16string_view path) {
     std::vector<std::u16string> parts;
-    if (!ValidRoot(root)) {
-        SetLastError(ErrorCode::InvalidHandle, "not a registry root key");
-        return false;
-    }
-    if (!SplitKeyPath(path, parts))
+    if (!KeyPathParts(root, path, parts))
         return false;
     if (parts.empty()) {
         SetLastError(ErrorCode::AccessDenied, "a registry root key cannot be deleted");
