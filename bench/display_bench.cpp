@@ -8,81 +8,37 @@
 
 #include "platform/canvas.h"
 #include "platform/host.h"
+#include "platform/testing/temp_device.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace velvane;
 
 constexpr int Width = 800;
 constexpr int Height = 480;
 
-// A scratch device tree holding the skins, removed at exit.
-class BenchDevice {
+// A scratch device tree holding the skins, removed at the end.
+class BenchDevice : public platform::testing::TempDevice {
 public:
-    BenchDevice() {
-        std::string templ = (fs::temp_directory_path() / "display-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data()))
-            std::abort();
-        m_root = templ;
-        platform::HostSettings host;
-        host.root = m_root;
-        host.registry = m_root / ".registry";
-        host.backend = platform::BackendKind::Headless;
-        host.screenWidth = Width;
-        host.screenHeight = Height;
-        host.programFile = u"\\Program Files\\Velvane\\Velvane.exe";
-        platform::Initialize(host);
-        fs::create_directories(m_root / "Skins");
-
-        PutIni("Skins/sky.ini", u"[Background]\r\nImage = sky.bmp\r\n");
-        PutIni("Skins/a.ini", u"[Settings]\r\nX = 10\r\nY = 10\r\nSize = 60\r\nColor = FFFFFF\r\n");
-        PutIni("Skins/b.ini",
-               u"[Settings]\r\nX = -10\r\nY = -10\r\nSize = 40\r\nColor = FFFF00\r\n");
-        PutIni("Skins/c.ini", u"[Settings]\r\nX = -10\r\nY = 10\r\nSize = 32\r\nWeight = 700\r\n");
-        PutSkyBitmap("Skins/sky.bmp", 320, 192);
+    BenchDevice() : TempDevice(u"\\Program Files\\Velvane\\Velvane.exe", Width, Height) {
+        using platform::testing::Utf16File;
+        Put(u"\\Skins\\sky.ini", Utf16File(u"[Background]\r\nImage = sky.bmp\r\n"));
+        Put(u"\\Skins\\a.ini",
+            Utf16File(u"[Settings]\r\nX = 10\r\nY = 10\r\nSize = 60\r\nColor = FFFFFF\r\n"));
+        Put(u"\\Skins\\b.ini",
+            Utf16File(u"[Settings]\r\nX = -10\r\nY = -10\r\nSize = 40\r\nColor = FFFF00\r\n"));
+        Put(u"\\Skins\\c.ini",
+            Utf16File(u"[Settings]\r\nX = -10\r\nY = 10\r\nSize = 32\r\nWeight = 700\r\n"));
+        // A gradient smaller than the screen, so every frame stretches it.
+        Put(u"\\Skins\\sky.bmp", platform::testing::Bmp24File(320, 192, [](int x, int y) {
+                return platform::Rgb(40 + y / 2, 90 + y / 2, 150 + x / 4);
+            }));
     }
-    ~BenchDevice() {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
-private:
-    void PutIni(const std::string& relative, std::u16string_view text) {
-        std::ofstream out(m_root / relative, std::ios::binary);
-        out.write("\xFF\xFE", 2);
-        for (char16_t c : text)
-            out.put(char(c & 0xFF)), out.put(char(c >> 8));
-    }
-    // A 24-bit gradient, smaller than the screen so every frame stretches it.
-    void PutSkyBitmap(const std::string& relative, int w, int h) {
-        const int stride = (w * 3 + 3) / 4 * 4;
-        std::string b = "BM";
-        auto u16 = [&b](uint32_t v) { b += char(v & 0xFF), b += char((v >> 8) & 0xFF); };
-        auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
-        u32(54 + stride * h), u32(0), u32(54);
-        u32(40), u32(w), u32(h), u16(1), u16(24), u32(0), u32(stride * h), u32(2835), u32(2835),
-            u32(0), u32(0);
-        for (int y = h - 1; y >= 0; --y) {
-            std::string row;
-            for (int x = 0; x < w; ++x)
-                row += char(150 + x / 4), row += char(90 + y / 2), row += char(40 + y / 2);
-            row.resize(stride, '\0');
-            b += row;
-        }
-        std::ofstream(m_root / relative, std::ios::binary) << b;
-    }
-
-    fs::path m_root;
 };
 
 class Label : public TextOverlay {

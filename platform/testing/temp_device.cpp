@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace platform::testing {
 
-TempDevice::TempDevice(std::u16string programFile) {
+TempDevice::TempDevice(std::u16string programFile, int screenWidth, int screenHeight) {
     std::string templ = (fs::temp_directory_path() / "ce-device-XXXXXX").string();
     if (!mkdtemp(templ.data()))
         throw std::runtime_error("mkdtemp failed");
@@ -21,6 +21,8 @@ TempDevice::TempDevice(std::u16string programFile) {
     h.root = m_root;
     h.registry = m_root / ".registry"; // inside the temporary folder so it goes with it
     h.backend = BackendKind::Headless;
+    h.screenWidth = screenWidth;
+    h.screenHeight = screenHeight;
     h.programFile = std::move(programFile);
     Initialize(h);
     TranscriptClear();

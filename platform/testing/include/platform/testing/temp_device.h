@@ -11,7 +11,8 @@ namespace platform::testing {
 
 class TempDevice {
 public:
-    explicit TempDevice(std::u16string programFile = u"\\Program Files\\Velvane\\Velvane.exe");
+    explicit TempDevice(std::u16string programFile = u"\\Program Files\\Velvane\\Velvane.exe",
+                        int screenWidth = 480, int screenHeight = 272);
     ~TempDevice();
     const std::filesystem::path& Root() const { return m_root; }
     // Writes raw bytes to a device path, creating folders on the way.
