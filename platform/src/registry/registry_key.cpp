@@ -123,6 +123,19 @@ std::optional<int64_t> FindOpenKey(sqlite3* db, RootKey root, const std::u16stri
     return id;
 }
 
+// Runs change(db, keyId) in a write transaction on an existing key and
+// commits when it succeeds; nothing changes otherwise.
+template <class Change> bool ChangeKey(RootKey root, const std::u16string& path, Change change) {
+    sqlite3* db = Store();
+    if (!db)
+        return false;
+    Transaction t(db, TransactionKind::Write);
+    if (!t.Ok())
+        return false;
+    auto key = FindOpenKey(db, root, path);
+    return key && change(db, *key) && t.Commit();
+}
+
 // Runs read(db, keyId) in a read transaction on an existing key; nullopt when
 // the store, the transaction or the key is not there.
 template <class Read>
@@ -267,22 +280,16 @@ bool RegistryKey::SetValue(std::u16string_view name, ValueType type, std::string
         SetLastError(ErrorCode::InvalidParameter, "a dword value takes 4 bytes");
         return false;
     }
-    sqlite3* db = Store();
-    if (!db)
-        return false;
-    Transaction t(db, TransactionKind::Write);
-    if (!t.Ok())
-        return false;
-    auto key = FindOpenKey(db, m_root, m_path);
-    if (!key)
-        return false;
-    // An existing value keeps the case of its name, as on the device.
-    Statement upsert(
-        db, "INSERT INTO vals(key, name, folded, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
+    return ChangeKey(m_root, m_path, [&](sqlite3* db, int64_t key) {
+        // An existing value keeps the case of its name, as on the device.
+        Statement upsert(
+            db,
+            "INSERT INTO vals(key, name, folded, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
             "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data");
-    upsert.Bind(1, *key).Bind(2, ToUtf8(name)).Bind(3, Folded(name));
-    upsert.Bind(4, static_cast<int64_t>(type)).BindBlob(5, data);
-    return upsert.Run() && t.Commit();
+        upsert.Bind(1, key).Bind(2, ToUtf8(name)).Bind(3, Folded(name));
+        upsert.Bind(4, static_cast<int64_t>(type)).BindBlob(5, data);
+        return upsert.Run();
+    });
 }
 
 std::optional<RegistryValue> RegistryKey::QueryValue(std::u16string_view name) const {
@@ -356,25 +363,19 @@ std::optional<std::string> RegistryKey::QueryBinary(std::u16string_view name) co
 }
 
 bool RegistryKey::DeleteValue(std::u16string_view name) {
-    sqlite3* db = Store();
-    if (!db)
-        return false;
-    Transaction t(db, TransactionKind::Write);
-    if (!t.Ok())
-        return false;
-    auto key = FindOpenKey(db, m_root, m_path);
-    if (!key)
-        return false;
-    Statement erase(db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
-    erase.Bind(1, *key).Bind(2, Folded(name));
-    if (!erase.Run())
-        return false;
-    if (sqlite3_changes(db) == 0) {
-        SetLastError(ErrorCode::FileNotFound, "registry value \"" + ToUtf8(name) +
-                                                  "\" not found in " + Describe(m_root, m_path));
-        return false;
-    }
-    return t.Commit();
+    return ChangeKey(m_root, m_path, [&](sqlite3* db, int64_t key) {
+        Statement erase(db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
+        erase.Bind(1, key).Bind(2, Folded(name));
+        if (!erase.Run())
+            return false;
+        if (sqlite3_changes(db) == 0) {
+            SetLastError(ErrorCode::FileNotFound, "registry value \"" + ToUtf8(name) +
+                                                      "\" not found in " +
+                                                      Describe(m_root, m_path));
+            return false;
+        }
+        return true;
+    });
 }
 
 std::optional<std::vector<std::u16string>> RegistryKey::SubKeyNames() const {
