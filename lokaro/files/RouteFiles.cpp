@@ -1,12 +1,10 @@
 #include "files/RouteFiles.h"
 #include "files/DestinationFile.h"
 #include "files/TextFile.h"
+#include "files/TextNumber.h"
 
 #include "platform/file.h"
 #include "platform/text.h"
-
-#include <algorithm>
-#include <climits>
 
 namespace lokaro {
 
@@ -15,23 +13,6 @@ namespace {
 // "route=" and a path of up to 260 characters: a state file we wrote is
 // always read back whole, however long the route file's path.
 constexpr size_t RouteStateLineLimit = 6 + 260;
-
-// An integer at the start of text as the C library reads one: leading
-// blanks, a sign, decimal digits; 0 when there are none.
-int readInt(std::u16string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        negative = text[i++] == u'-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min<long long>(value * 10 + (text[i] - u'0'), 1LL + INT_MAX);
-    if (negative)
-        value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
 
 } // namespace
 
