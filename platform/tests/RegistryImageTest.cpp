@@ -340,3 +340,47 @@ TEST(RegistryImage, KilledRestoreLeavesTheOldOrTheNewRegistry) {
     EXPECT_GT(keptOld, 0);
     EXPECT_GT(tookNew, 0);
 }
+
+// A store whose file is damaged cannot be used; restoring a good image must
+// still work, and the damaged file is kept beside it.
+TEST(RegistryImage, RestoreReplacesADamagedStoreAndKeepsIt) {
+    TempDevice device;
+    ASSERT_TRUE(CreateDirectory(u"\\Windows"));
+    Populate();
+    const std::string saved = Dump();
+    ASSERT_TRUE(RegCopyFile(u"\\Windows\\good.reg"));
+    RegCloseStore();
+    const std::string sound = device.Get(u"\\.registry");
+    ASSERT_GT(sound.size(), 8 * 4096u);
+
+    std::string scribbled = sound;
+    for (size_t page = 1; page < sound.size() / 4096; ++page)
+        std::fill_n(scribbled.begin() + static_cast<std::ptrdiff_t>(page * 4096), 12, '\xA5');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char16_t* keptAs;
+    } cases[] = {
+        {"not a database", std::string(8192, 'x'), u"\\.registry.damaged"},
+        {"damaged pages", scribbled, u"\\.registry.damaged-2"},
+    };
+    for (const auto& c : cases) {
+        device.Put(u"\\.registry", c.bytes);
+        auto key = RegistryKey::Open(HKEY_LOCAL_MACHINE, u"Drivers\\Display");
+        EXPECT_FALSE(key && key->Values()) << c.what;
+        EXPECT_NE(
+            LastError().message.find("registry store " + Host().registry.string() + " is damaged"),
+            std::string::npos)
+            << c.what << ": " << LastError().message;
+        EXPECT_TRUE(RegStoreDamage()) << c.what;
+
+        EXPECT_TRUE(RegRestoreFile(u"\\Windows\\good.reg"))
+            << c.what << ": " << LastError().message;
+        EXPECT_EQ(Dump(), saved) << c.what;
+        EXPECT_EQ(IntegrityOfStore(), "ok") << c.what;
+        EXPECT_FALSE(RegStoreDamage()) << c.what;
+        EXPECT_TRUE(RegistryKey::Create(HKEY_USERS, u"After")->SetDword(u"x", 1)) << c.what;
+        RegCloseStore();
+        EXPECT_EQ(device.Get(c.keptAs), c.bytes) << c.what; // nothing is lost
+    }
+}
