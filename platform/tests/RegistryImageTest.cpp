@@ -78,12 +78,20 @@ std::string IntegrityOfStore() {
     return result;
 }
 
-std::string ForeignDatabase(const std::filesystem::path& path, const char* sql) {
+std::string ForeignDatabase(const std::filesystem::path& path, const char* sql,
+                            std::u16string_view device = u"\\Windows\\foreign.db") {
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
-    return *ReadFileContents(u"\\Windows\\foreign.db");
+    return *ReadFileContents(device);
+}
+
+// The image with an SQL change made to it.
+std::string Altered(const TempDevice& device, const std::string& image, const char* sql) {
+    device.Put(u"\\Windows\\altered.db", image);
+    return ForeignDatabase(device.HostPath(u"\\Windows\\altered.db"), sql,
+                           u"\\Windows\\altered.db");
 }
 
 int64_t MsSince(std::chrono::steady_clock::time_point start) {
@@ -187,6 +195,19 @@ TEST(RegistryImage, BadImagesFailWithAReasonAndChangeNothing) {
         {"lookalike database", lookalike, "not a registry image"},
         {"other format version", otherVersion, "version \"2\""},
         {"corrupt pages", corrupt, "damaged"},
+        {"name and folded name differ",
+         Altered(device, good, "UPDATE keys SET name = 'Dsplay' WHERE name = 'Display'"),
+         "damaged key or value names"},
+        {"value name not UTF-8",
+         Altered(device, good,
+                 "UPDATE vals SET name = CAST(x'ff41' AS TEXT), folded = "
+                 "CAST(x'ff61' AS TEXT) WHERE name = 'Blob'"),
+         "damaged key or value names"},
+        {"separator in a key name",
+         Altered(device, good,
+                 "UPDATE keys SET name = 'a\\b', folded = 'a\\b' "
+                 "WHERE name = 'Display'"),
+         "damaged key or value names"},
     };
     for (const auto& c : cases) {
         device.Put(u"\\Windows\\bad.reg", c.bytes);

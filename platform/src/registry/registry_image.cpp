@@ -104,6 +104,28 @@ bool CheckHeader(std::string& image, const std::string& name) {
     return true;
 }
 
+// Keys and values are found by their folded names: names that disagree with
+// them, or that are not UTF-8, would restore entries that are listed but
+// cannot be opened.
+bool NamesAreSound(sqlite3* db, bool keys) {
+    Statement rows(db, keys ? "SELECT name, folded FROM image.keys WHERE parent IS NOT NULL"
+                            : "SELECT name, folded FROM image.vals");
+    int rc;
+    while ((rc = rows.Step()) == SQLITE_ROW) {
+        std::string name = rows.Text(0);
+        std::u16string text = FromUtf8(name);
+        if (ToUtf8(text) != name)
+            return false;
+        if (keys && (text.empty() || text.size() > 255 || text.find(u'\\') != std::u16string::npos))
+            return false;
+        for (char16_t& c : text)
+            c = AsciiLower(c);
+        if (ToUtf8(text) != rows.Text(1))
+            return false;
+    }
+    return rc == SQLITE_DONE;
+}
+
 // Runs on the schema "image": it must be our tables, sound and complete.
 bool CheckImage(sqlite3* db, const std::string& name) {
     auto bad = [&](const std::string& why) {
@@ -137,6 +159,8 @@ bool CheckImage(sqlite3* db, const std::string& name) {
         return bad("has damaged root keys");
     if (shape.Int(2) != 0)
         return bad("holds values of unknown type");
+    if (!NamesAreSound(db, true) || !NamesAreSound(db, false))
+        return bad("holds damaged key or value names");
     Statement orphans(db, "PRAGMA image.foreign_key_check");
     int rc = orphans.Step();
     if (rc == SQLITE_ROW)
@@ -286,6 +310,7 @@ bool ReplaceDamagedStore(const std::string& bytes, const std::string& name,
                  store.c_str(), damage.c_str(), aside.c_str(), name.c_str());
     return true;
 }
+
 } // namespace
 
 bool RegCopyFile(std::u16string_view deviceFile) {
