@@ -4,6 +4,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 
+#include <cstdio>
 #include <string>
 
 // The device hands the program one command line; here it is the arguments
@@ -19,7 +20,13 @@ int main(int argc, char** argv) {
             line += ' ';
         line += argv[i];
     }
-    int code = hortel::Run(platform::FromUtf8(line));
+    // Undecodable bytes would end up as U+FFFD in the name of the file written.
+    std::u16string commandLine = platform::FromUtf8(line);
+    if (platform::ToUtf8(commandLine) != line) {
+        std::fprintf(stderr, "hortel: the command line is not valid UTF-8; nothing done\n");
+        return 0;
+    }
+    int code = hortel::Run(commandLine);
     platform::RegCloseStore(); // leaves no journal files beside the registry
     return code;
 }

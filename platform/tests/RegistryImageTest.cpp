@@ -78,12 +78,20 @@ std::string IntegrityOfStore() {
     return result;
 }
 
-std::string ForeignDatabase(const std::filesystem::path& path, const char* sql) {
+std::string ForeignDatabase(const std::filesystem::path& path, const char* sql,
+                            std::u16string_view device = u"\\Windows\\foreign.db") {
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
-    return *ReadFileContents(u"\\Windows\\foreign.db");
+    return *ReadFileContents(device);
+}
+
+// The image with an SQL change made to it.
+std::string Altered(const TempDevice& device, const std::string& image, const char* sql) {
+    device.Put(u"\\Windows\\altered.db", image);
+    return ForeignDatabase(device.HostPath(u"\\Windows\\altered.db"), sql,
+                           u"\\Windows\\altered.db");
 }
 
 int64_t MsSince(std::chrono::steady_clock::time_point start) {
@@ -187,6 +195,19 @@ TEST(RegistryImage, BadImagesFailWithAReasonAndChangeNothing) {
         {"lookalike database", lookalike, "not a registry image"},
         {"other format version", otherVersion, "version \"2\""},
         {"corrupt pages", corrupt, "damaged"},
+        {"name and folded name differ",
+         Altered(device, good, "UPDATE keys SET name = 'Dsplay' WHERE name = 'Display'"),
+         "damaged key or value names"},
+        {"value name not UTF-8",
+         Altered(device, good,
+                 "UPDATE vals SET name = CAST(x'ff41' AS TEXT), folded = "
+                 "CAST(x'ff61' AS TEXT) WHERE name = 'Blob'"),
+         "damaged key or value names"},
+        {"separator in a key name",
+         Altered(device, good,
+                 "UPDATE keys SET name = 'a\\b', folded = 'a\\b' "
+                 "WHERE name = 'Display'"),
+         "damaged key or value names"},
     };
     for (const auto& c : cases) {
         device.Put(u"\\Windows\\bad.reg", c.bytes);
@@ -339,4 +360,48 @@ TEST(RegistryImage, KilledRestoreLeavesTheOldOrTheNewRegistry) {
     // Both outcomes must occur, or the kills did not land inside restores.
     EXPECT_GT(keptOld, 0);
     EXPECT_GT(tookNew, 0);
+}
+
+// A store whose file is damaged cannot be used; restoring a good image must
+// still work, and the damaged file is kept beside it.
+TEST(RegistryImage, RestoreReplacesADamagedStoreAndKeepsIt) {
+    TempDevice device;
+    ASSERT_TRUE(CreateDirectory(u"\\Windows"));
+    Populate();
+    const std::string saved = Dump();
+    ASSERT_TRUE(RegCopyFile(u"\\Windows\\good.reg"));
+    RegCloseStore();
+    const std::string sound = device.Get(u"\\.registry");
+    ASSERT_GT(sound.size(), 8 * 4096u);
+
+    std::string scribbled = sound;
+    for (size_t page = 1; page < sound.size() / 4096; ++page)
+        std::fill_n(scribbled.begin() + static_cast<std::ptrdiff_t>(page * 4096), 12, '\xA5');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char16_t* keptAs;
+    } cases[] = {
+        {"not a database", std::string(8192, 'x'), u"\\.registry.damaged"},
+        {"damaged pages", scribbled, u"\\.registry.damaged-2"},
+    };
+    for (const auto& c : cases) {
+        device.Put(u"\\.registry", c.bytes);
+        auto key = RegistryKey::Open(HKEY_LOCAL_MACHINE, u"Drivers\\Display");
+        EXPECT_FALSE(key && key->Values()) << c.what;
+        EXPECT_NE(
+            LastError().message.find("registry store " + Host().registry.string() + " is damaged"),
+            std::string::npos)
+            << c.what << ": " << LastError().message;
+        EXPECT_TRUE(RegStoreDamage()) << c.what;
+
+        EXPECT_TRUE(RegRestoreFile(u"\\Windows\\good.reg"))
+            << c.what << ": " << LastError().message;
+        EXPECT_EQ(Dump(), saved) << c.what;
+        EXPECT_EQ(IntegrityOfStore(), "ok") << c.what;
+        EXPECT_FALSE(RegStoreDamage()) << c.what;
+        EXPECT_TRUE(RegistryKey::Create(HKEY_USERS, u"After")->SetDword(u"x", 1)) << c.what;
+        RegCloseStore();
+        EXPECT_TRUE(device.Get(c.keptAs) == c.bytes) << c.what << ": not kept"; // nothing is lost
+    }
 }

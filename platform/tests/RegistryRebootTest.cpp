@@ -38,11 +38,33 @@ TEST(RegistryReboot, TheHostCommandRunsThroughTheShell) {
     std::string word;
     in >> word;
     EXPECT_EQ(word, "asked");
-    EXPECT_EQ(TranscriptLines(), std::vector<std::string>{"reboot"});
+}
 
-    SetRebootCommand("exit 3");
-    EXPECT_FALSE(KernelIoControl(IOCTL_HAL_REBOOT));
-    EXPECT_NE(LastError().message.find("exited with 3"), std::string::npos) << LastError().message;
+// How the command ended is recorded, so that a reset that failed shows.
+TEST(RegistryReboot, TheTranscriptSaysHowTheCommandEnded) {
+    TempDevice device;
+    struct Case {
+        const char* command;
+        bool ok;
+        const char* line;
+        const char* error;
+    } cases[] = {
+        {"true", true, "reboot command=\"true\" exit=0", ""},
+        {"exit 3", false, "reboot command=\"exit 3\" exit=3", "exited with 3"},
+        {"kill -9 $$", false, "reboot command=\"kill -9 $$\" signal=9", "signal 9"},
+        {"echo \"a b\"; exit 1", false, "reboot command=\"echo \\\"a b\\\"; exit 1\" exit=1",
+         "exited with 1"},
+    };
+    for (const auto& c : cases) {
+        TranscriptClear();
+        SetRebootCommand(c.command);
+        EXPECT_EQ(KernelIoControl(IOCTL_HAL_REBOOT), c.ok) << c.command;
+        EXPECT_EQ(TranscriptLines(), std::vector<std::string>{c.line}) << c.command;
+        if (!c.ok) {
+            EXPECT_NE(LastError().message.find(c.error), std::string::npos)
+                << c.command << ": " << LastError().message;
+        }
+    }
 }
 
 TEST(RegistryReboot, UnknownControlsAndBuffersAreRefused) {

@@ -1,9 +1,14 @@
 #include "platform/registry.h"
 #include "platform/error.h"
+#include "platform/file.h"
+#include "platform/host.h"
 #include "platform/testing/temp_device.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
 
 using namespace platform;
 using platform::testing::TempDevice;
@@ -237,4 +242,34 @@ TEST(Registry, StoreLivesInTheHostFileAndFollowsTheSettings) {
     EXPECT_FALSE(RegistryKey::Create(HKEY_CURRENT_USER, u"X"));
     EXPECT_NE(LastError().code, ErrorCode::None);
     EXPECT_NE(LastError().message.find("registry"), std::string::npos) << LastError().message;
+}
+
+// Another program in the middle of a long write (a restore) must not stop
+// anyone from reading or copying the registry; only writers wait.
+TEST(Registry, ReadersDoNotWaitForAWriter) {
+    TempDevice device;
+    ASSERT_TRUE(CreateDirectory(u"\\Windows"));
+    auto created = RegistryKey::Create(HKEY_CURRENT_USER, u"Software\\Test");
+    ASSERT_TRUE(created && created->SetDword(u"Value", 1));
+    RegCloseStore();
+
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(Host().registry.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; UPDATE vals SET data = x'02000000'", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(writer);
+    auto start = std::chrono::steady_clock::now();
+    auto key = RegistryKey::Open(HKEY_CURRENT_USER, u"Software\\Test");
+    ASSERT_TRUE(key) << LastError().message;
+    EXPECT_EQ(key->QueryDword(u"Value"), 1u); // what was committed
+    EXPECT_TRUE(RegCopyFile(u"\\Windows\\copy.reg")) << LastError().message;
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
+    EXPECT_LT(ms, 2000) << "the readers waited for the writer";
+    EXPECT_EQ(sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(writer);
+    EXPECT_EQ(key->QueryDword(u"Value"), 2u);
+    EXPECT_TRUE(key->SetDword(u"Value", 3)) << LastError().message;
 }

@@ -32,6 +32,12 @@ constexpr int ExitUsage = 2;
 
 int Fail(const std::string& what) {
     std::fprintf(stderr, "cereg: %s: %s\n", what.c_str(), LastError().message.c_str());
+    // The failure may be only a symptom; say what is wrong and how to mend it.
+    if (auto damage = RegStoreDamage())
+        std::fprintf(stderr,
+                     "cereg: the registry store %s is damaged (%s); \"cereg restore FILE\" "
+                     "replaces it with a saved image and keeps the damaged file beside it\n",
+                     Host().registry.c_str(), damage->c_str());
     return ExitFailure;
 }
 

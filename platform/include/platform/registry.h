@@ -92,8 +92,13 @@ bool RegCopyFile(std::u16string_view deviceFile);
 // Replaces the whole registry with an image written by RegCopyFile, in one
 // step: other programs see the old or the new registry, never a mix. A file
 // that is not a sound image fails (InvalidData with the reason) and changes
-// nothing.
+// nothing. A damaged store is replaced by the image and kept aside, beside
+// it, as "<store>.damaged" (then "-2", "-3" ...), with its log.
 bool RegRestoreFile(std::u16string_view deviceFile);
+
+// What is wrong with the store's file when it is damaged (not when it is
+// only busy or missing); nullopt when it is sound.
+std::optional<std::string> RegStoreDamage();
 
 // Closes this program's connection to the store; the next call opens it again.
 // A process that forks must close it first: the connection must not be shared.

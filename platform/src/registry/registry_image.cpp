@@ -7,6 +7,7 @@
 #include "registry/store.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -103,6 +104,28 @@ bool CheckHeader(std::string& image, const std::string& name) {
     return true;
 }
 
+// Keys and values are found by their folded names: names that disagree with
+// them, or that are not UTF-8, would restore entries that are listed but
+// cannot be opened.
+bool NamesAreSound(sqlite3* db, bool keys) {
+    Statement rows(db, keys ? "SELECT name, folded FROM image.keys WHERE parent IS NOT NULL"
+                            : "SELECT name, folded FROM image.vals");
+    int rc;
+    while ((rc = rows.Step()) == SQLITE_ROW) {
+        std::string name = rows.Text(0);
+        std::u16string text = FromUtf8(name);
+        if (ToUtf8(text) != name)
+            return false;
+        if (keys && (text.empty() || text.size() > 255 || text.find(u'\\') != std::u16string::npos))
+            return false;
+        for (char16_t& c : text)
+            c = AsciiLower(c);
+        if (ToUtf8(text) != rows.Text(1))
+            return false;
+    }
+    return rc == SQLITE_DONE;
+}
+
 // Runs on the schema "image": it must be our tables, sound and complete.
 bool CheckImage(sqlite3* db, const std::string& name) {
     auto bad = [&](const std::string& why) {
@@ -136,6 +159,8 @@ bool CheckImage(sqlite3* db, const std::string& name) {
         return bad("has damaged root keys");
     if (shape.Int(2) != 0)
         return bad("holds values of unknown type");
+    if (!NamesAreSound(db, true) || !NamesAreSound(db, false))
+        return bad("holds damaged key or value names");
     Statement orphans(db, "PRAGMA image.foreign_key_check");
     int rc = orphans.Step();
     if (rc == SQLITE_ROW)
@@ -151,9 +176,11 @@ public:
     explicit AttachedImage(sqlite3* db) : m_db(db) {
         m_attached = Exec(db, "ATTACH ':memory:' AS image", "registry image");
     }
-    ~AttachedImage() {
+    ~AttachedImage() { Detach(); }
+    void Detach() {
         if (m_attached)
             sqlite3_exec(m_db, "DETACH image", nullptr, nullptr, nullptr);
+        m_attached = false;
     }
     bool Load(const std::string& bytes) {
         auto* buffer = static_cast<unsigned char*>(sqlite3_malloc64(bytes.size()));
@@ -192,6 +219,96 @@ bool IsStoreFile(const std::filesystem::path& host, const std::string& name) {
         }
     }
     return false;
+}
+
+// Replaces the rows of main with those of the attached image. One write
+// transaction: every other connection sees the old registry or the new one,
+// and a process killed half-way leaves the old one.
+bool CopyImageRows(sqlite3* db, const std::string& name) {
+    Transaction t(db, TransactionKind::Write);
+    bool ok = t.Ok() && Exec(db, "PRAGMA defer_foreign_keys = ON", "registry restore") &&
+              Exec(db,
+                   "DELETE FROM main.vals; DELETE FROM main.keys;"
+                   "INSERT INTO main.keys(id, parent, name, folded) "
+                   "    SELECT id, parent, name, folded FROM image.keys;"
+                   "INSERT INTO main.vals(key, name, folded, type, data) "
+                   "    SELECT key, name, folded, type, data FROM image.vals;",
+                   "registry restore") &&
+              t.Commit();
+    if (!ok && LastError().code == ErrorCode::InvalidData)
+        SetLastError(ErrorCode::InvalidData,
+                     name + " does not fit the registry: " + LastError().message);
+    return ok;
+}
+
+// The first free name beside the store for keeping a damaged one.
+std::filesystem::path AsideName(const std::filesystem::path& store) {
+    std::error_code ec;
+    for (int n = 1;; ++n) {
+        std::filesystem::path aside =
+            store.string() + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        if (!std::filesystem::exists(aside, ec) &&
+            !std::filesystem::exists(aside.string() + "-wal", ec))
+            return aside;
+    }
+}
+
+// Builds a new store from the image beside the damaged one, keeps the damaged
+// file and its log under another name, and puts the new store in its place.
+// The log must go too: SQLite would otherwise replay it into the new store.
+bool ReplaceDamagedStore(const std::string& bytes, const std::string& name,
+                         const std::string& damage) {
+    RegCloseStore();
+    const std::filesystem::path store = Host().registry;
+    TempFile fresh(store);
+    if (fresh.Path().empty())
+        return false;
+    {
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(fresh.Path().c_str(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        bool ok = rc == SQLITE_OK;
+        if (!ok)
+            registry::SetSqlError(db, rc, "registry store " + fresh.Path().string());
+        if (ok) {
+            Transaction t(db, TransactionKind::Write);
+            ok = t.Ok() && Exec(db, registry::Schema, "registry store schema") && t.Commit();
+        }
+        if (ok) {
+            AttachedImage image(db);
+            ok = image.Ok() && image.Load(bytes) && CheckImage(db, name) && CopyImageRows(db, name);
+        }
+        sqlite3_close(db);
+        if (!ok)
+            return false;
+    }
+    if (!SyncPath(fresh.Path(), O_RDONLY)) {
+        SetLastErrorFromErrno(errno, "sync " + fresh.Path().string());
+        return false;
+    }
+    const std::filesystem::path aside = AsideName(store);
+    if (::link(store.c_str(), aside.c_str()) != 0 && errno != ENOENT) {
+        SetLastErrorFromErrno(errno, "keep the damaged registry store as " + aside.string());
+        return false;
+    }
+    for (const char* side : {"-wal", "-journal"}) {
+        std::string from = store.string() + side;
+        if (::rename(from.c_str(), (aside.string() + side).c_str()) != 0 && errno != ENOENT) {
+            SetLastErrorFromErrno(errno, "keep " + from);
+            return false;
+        }
+    }
+    ::unlink((store.string() + "-shm").c_str());
+    if (::rename(fresh.Path().c_str(), store.c_str()) != 0) {
+        SetLastErrorFromErrno(errno, "replace the damaged registry store " + store.string());
+        return false;
+    }
+    fresh.Keep();
+    SyncPath(store.parent_path(), O_RDONLY | O_DIRECTORY);
+    std::fprintf(stderr,
+                 "registry store %s was damaged (%s); kept as %s and replaced by the image %s\n",
+                 store.c_str(), damage.c_str(), aside.c_str(), name.c_str());
+    return true;
 }
 
 } // namespace
@@ -259,27 +376,38 @@ bool RegRestoreFile(std::u16string_view deviceFile) {
     if (!CheckHeader(*bytes, name))
         return false;
     sqlite3* db = Store();
-    if (!db)
-        return false;
-    AttachedImage image(db);
-    if (!image.Ok() || !image.Load(*bytes) || !CheckImage(db, name))
-        return false;
-    // One write transaction: every other connection sees the old registry or
-    // the new one, and a process killed half-way leaves the old one.
-    Transaction t(db, TransactionKind::Write);
-    bool ok = t.Ok() && Exec(db, "PRAGMA defer_foreign_keys = ON", "registry restore") &&
-              Exec(db,
-                   "DELETE FROM main.vals; DELETE FROM main.keys;"
-                   "INSERT INTO main.keys(id, parent, name, folded) "
-                   "    SELECT id, parent, name, folded FROM image.keys;"
-                   "INSERT INTO main.vals(key, name, folded, type, data) "
-                   "    SELECT key, name, folded, type, data FROM image.vals;",
-                   "registry restore") &&
-              t.Commit();
-    if (!ok && LastError().code == ErrorCode::InvalidData)
-        SetLastError(ErrorCode::InvalidData,
-                     name + " does not fit the registry: " + LastError().message);
-    return ok;
+    if (!db) {
+        auto damage = registry::StoreDamage(Host().registry);
+        return damage && ReplaceDamagedStore(*bytes, name, *damage);
+    }
+    {
+        AttachedImage image(db);
+        if (!image.Ok() || !image.Load(*bytes) || !CheckImage(db, name))
+            return false;
+        // A damage the restore does not touch would outlive it; a store that
+        // is not sound is replaced whole instead.
+        std::optional<std::string> damage;
+        {
+            Statement check(db, "PRAGMA main.quick_check(3)");
+            int rc = check.Step();
+            if (rc == SQLITE_ROW && check.Text(0) != "ok")
+                damage = check.Text(0);
+            else if (rc != SQLITE_ROW && registry::IsDamage(rc))
+                damage = LastError().message;
+        }
+        if (!damage) {
+            if (CopyImageRows(db, name))
+                return true;
+            Error why = LastError();
+            damage = registry::StoreDamage(Host().registry);
+            if (!damage) {
+                SetLastError(why.code, why.message);
+                return false;
+            }
+        }
+        image.Detach();
+        return ReplaceDamagedStore(*bytes, name, *damage);
+    }
 }
 
 } // namespace platform

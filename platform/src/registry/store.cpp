@@ -7,22 +7,6 @@
 
 namespace platform::registry {
 
-namespace {
-
-// Long enough for another program's restore of a big registry to finish.
-constexpr int BusyTimeoutMs = 15000;
-
-struct Connection {
-    sqlite3* db = nullptr;
-    std::filesystem::path path;
-    pid_t owner = 0;
-};
-
-Connection& Current() {
-    static Connection c;
-    return c;
-}
-
 const char* const Schema = R"sql(
 CREATE TABLE IF NOT EXISTS registry_format(
     name TEXT PRIMARY KEY,
@@ -48,6 +32,22 @@ CREATE TABLE IF NOT EXISTS vals(
     PRIMARY KEY(key, folded));
 PRAGMA application_id = 1128616519;
 )sql";
+
+namespace {
+
+// Long enough for another program's restore of a big registry to finish.
+constexpr int BusyTimeoutMs = 15000;
+
+struct Connection {
+    sqlite3* db = nullptr;
+    std::filesystem::path path;
+    pid_t owner = 0;
+};
+
+Connection& Current() {
+    static Connection c;
+    return c;
+}
 
 static_assert(ApplicationId == 1128616519);
 
@@ -76,6 +76,33 @@ ErrorCode CodeOf(int rc) {
     }
 }
 
+// Creates the tables of a new store; an existing one is only read, so that
+// opening never waits behind another program's write.
+bool EnsureSchema(sqlite3* db, const std::string& name) {
+    bool fresh = false;
+    {
+        Statement tables(db, "SELECT count(*) FROM sqlite_master WHERE name = 'registry_format'");
+        if (tables.Step() != SQLITE_ROW)
+            return false;
+        fresh = tables.Int(0) == 0;
+    }
+    if (fresh) {
+        Transaction t(db, TransactionKind::Write);
+        if (!t.Ok() || !Exec(db, Schema, "registry store schema") || !t.Commit())
+            return false;
+    }
+    Statement version(db, "SELECT value FROM registry_format WHERE name = 'version'");
+    int rc = version.Step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return false;
+    if (rc == SQLITE_DONE || version.Text(0) != FormatVersion) {
+        SetLastError(ErrorCode::InvalidData,
+                     "registry store " + name + " has an unknown format version");
+        return false;
+    }
+    return true;
+}
+
 sqlite3* OpenStore(const std::filesystem::path& path) {
     sqlite3* db = nullptr;
     int rc =
@@ -92,19 +119,8 @@ sqlite3* OpenStore(const std::filesystem::path& path) {
     // database sound when a process dies, losing at most what a power cut takes.
     bool ok = Exec(db, "PRAGMA journal_mode=WAL", "registry store") &&
               Exec(db, "PRAGMA synchronous=NORMAL", "registry store") &&
-              Exec(db, "PRAGMA foreign_keys=ON", "registry store");
-    if (ok) {
-        Transaction t(db, TransactionKind::Write);
-        ok = t.Ok() && Exec(db, Schema, "registry store schema") && t.Commit();
-    }
-    if (ok) {
-        Statement version(db, "SELECT value FROM registry_format WHERE name = 'version'");
-        if (version.Step() != SQLITE_ROW || version.Text(0) != FormatVersion) {
-            SetLastError(ErrorCode::InvalidData,
-                         "registry store " + path.string() + " has an unknown format version");
-            ok = false;
-        }
-    }
+              Exec(db, "PRAGMA foreign_keys=ON", "registry store") &&
+              EnsureSchema(db, path.string());
     if (!ok) {
         sqlite3_close(db);
         return nullptr;
@@ -134,14 +150,61 @@ sqlite3* Store() {
         c.db = OpenStore(wanted);
         c.path = wanted;
         c.owner = getpid();
+        if (!c.db) {
+            Error why = LastError();
+            if (auto damage = StoreDamage(wanted))
+                SetLastError(ErrorCode::InvalidData,
+                             "registry store " + wanted.string() + " is damaged (" + *damage + ")");
+            else
+                SetLastError(why.code, why.message);
+        }
     }
     return c.db;
 }
 
+bool IsDamage(int rc) {
+    return (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
+}
+
+std::optional<std::string> StoreDamage(const std::filesystem::path& path) {
+    // A connection of its own that only reads: it neither waits for writers
+    // nor creates a store where there is none.
+    sqlite3* db = nullptr;
+    std::optional<std::string> damage;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, BusyTimeoutMs);
+        sqlite3_stmt* check = nullptr;
+        int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(3)", -1, &check, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(check);
+        if (rc == SQLITE_ROW) {
+            std::string result = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+            if (result != "ok") {
+                // One line, however many problems SQLite lists.
+                for (char& ch : result)
+                    if (ch == '\n')
+                        ch = ' ';
+                damage = result;
+            }
+        } else if (IsDamage(rc)) {
+            damage = sqlite3_errmsg(db);
+        }
+        sqlite3_finalize(check);
+    }
+    sqlite3_close(db);
+    return damage;
+}
+
 void SetSqlError(sqlite3* db, int rc, const std::string& what) {
-    std::string message = what + ": ";
-    message += db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    SetLastError(CodeOf(rc), message);
+    const Connection& c = Current();
+    std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    // Say which file is broken, so that people know what to restore.
+    if (db && db == c.db && IsDamage(rc))
+        SetLastError(CodeOf(rc),
+                     "registry store " + c.path.string() + " is damaged (" + reason + ")");
+    else
+        SetLastError(CodeOf(rc), what + ": " + reason);
 }
 
 bool Exec(sqlite3* db, const char* sql, const char* what) {
@@ -239,6 +302,12 @@ bool Transaction::Commit() {
 } // namespace platform::registry
 
 namespace platform {
+
+std::optional<std::string> RegStoreDamage() {
+    if (Host().registry.empty())
+        return std::nullopt;
+    return registry::StoreDamage(Host().registry);
+}
 
 void RegCloseStore() {
     auto& c = registry::Current();

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,11 +15,20 @@ namespace platform::registry {
 inline constexpr int32_t ApplicationId = 0x43455247; // "CERG"
 inline constexpr const char* FormatName = "device registry";
 inline constexpr const char* FormatVersion = "1";
+// Creates the tables of an empty store; harmless on a complete one.
+extern const char* const Schema;
 
 // The open connection, or null with LastError set.
 sqlite3* Store();
 
-// Sets LastError from the connection's last failure, prefixed with what failed.
+// SQLite's result codes for a file that is not (or no longer) a sound database.
+bool IsDamage(int rc);
+// What is wrong with the store file at path, read on a connection of its own;
+// nullopt when it is sound, missing or only busy.
+std::optional<std::string> StoreDamage(const std::filesystem::path& path);
+
+// Sets LastError from the connection's last failure, prefixed with what failed;
+// damage to the store itself names the store's file instead.
 void SetSqlError(sqlite3* db, int rc, const std::string& what);
 bool Exec(sqlite3* db, const char* sql, const char* what);
 
