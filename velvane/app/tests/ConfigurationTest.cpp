@@ -303,9 +303,8 @@ TEST_F(Configuration, SavedByteForByteAndLoadedToTheSameState) {
 }
 
 TEST_F(Configuration, TheSampleConfigurationRoundTrips) {
-    const std::filesystem::path sample =
-        std::filesystem::path(__FILE__).parent_path() /
-        "../../../samples/device/Program Files/Velvane/Konfig/Standard.ini";
+    const std::filesystem::path sample = std::filesystem::path(SUITE_SOURCE_DIR) /
+                                         "samples/device/Program Files/Velvane/Konfig/Standard.ini";
     std::ifstream in(sample, std::ios::binary);
     if (!in)
         GTEST_SKIP() << "no sample device here";
