@@ -4,7 +4,6 @@
 #include "display/Screen.h"
 #include "display/TextOverlay.h"
 #include "instruments/BackgroundView.h"
-#include "instruments/EmptyViewEntry.h"
 
 #include "platform/canvas.h"
 #include "platform/host.h"
@@ -58,7 +57,7 @@ private:
 void ScreenDrawEmptyViewWithThreeOverlays(benchmark::State& state) {
     BenchDevice device;
     Screen screen(nullptr, Width, Height);
-    EmptyViewEntry entry(screen, nullptr);
+    ComponentEntryOf<BackgroundView> entry(screen, nullptr, BackgroundView::Class);
     entry.Activate();
     if (!entry.LoadIni(u"\\Skins\\sky.ini")) {
         state.SkipWithError("background skin did not load");

@@ -1,7 +1,7 @@
 #pragma once
 // The component classes a configuration section can name, in the order the
-// section names are matched, and the entries they are made with.
-#include "display/ComponentEntry.h"
+// section names are matched.
+#include "display/ComponentClass.h"
 
 #include <memory>
 #include <span>
@@ -9,15 +9,8 @@
 
 namespace velvane {
 
-struct ComponentClass {
-    const char16_t* sectionName; // the name written back when saving
-    EntryKind kind;
-    const char16_t* label; // the menu label
-    std::unique_ptr<ComponentEntry> (*create)(Screen& screen, TachoModel* model);
-};
-
 // All classes in match order.
-std::span<const ComponentClass> ComponentClasses();
+std::span<const ComponentClass* const> ComponentClasses();
 // The first class whose section name begins with name (so "Spe" is a
 // Speedo); null when none does.
 const ComponentClass* FindComponentClass(std::u16string_view name);
@@ -28,8 +21,8 @@ const ComponentClass* FindComponentClass(std::u16string_view name);
 // lost on the way through the program.
 class PendingEntry : public ComponentEntry {
 public:
-    PendingEntry(Screen& screen, TachoModel* model, const char16_t* label)
-        : ComponentEntry(screen, model), m_label(label) {}
+    PendingEntry(Screen& screen, ValueSources* sources, const char16_t* label)
+        : ComponentEntry(screen, sources), m_label(label) {}
 
     std::u16string_view GetLabel() const override { return m_label; }
     bool Activate(std::u16string_view) override {
@@ -39,14 +32,25 @@ public:
     void Deactivate() override { m_active = false; }
     Drawable* GetDrawable() const override { return nullptr; }
     bool LoadIni(std::u16string_view) override { return m_active; }
-    std::unique_ptr<ComponentEntry> Clone(Screen& screen, TachoModel* model) const override {
-        return std::make_unique<PendingEntry>(screen, model, m_label);
+    std::unique_ptr<ComponentEntry> Clone(Screen& screen, ValueSources* sources) const override {
+        return std::make_unique<PendingEntry>(screen, sources, m_label);
     }
     bool IsActive() const { return m_active; }
 
 private:
     const char16_t* m_label;
     bool m_active = false;
+};
+
+// The descriptor of a class not built yet; building it replaces its row in
+// the factory's table by the class's own descriptor.
+class PendingClass final : public ComponentClass {
+public:
+    using ComponentClass::ComponentClass;
+    std::unique_ptr<ComponentEntry> CreateEntry(Screen& screen,
+                                                ValueSources* sources) const override {
+        return std::make_unique<PendingEntry>(screen, sources, label);
+    }
 };
 
 } // namespace velvane

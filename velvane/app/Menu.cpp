@@ -4,6 +4,7 @@
 
 #include "platform/canvas.h"
 #include "platform/keys.h"
+#include "platform/window.h"
 
 #include <algorithm>
 
@@ -221,12 +222,15 @@ void Menu::DrawItem(platform::Canvas& canvas, const MenuItem& item, const Rect& 
 }
 
 void Menu::Execute(MenuItem* item) {
-    Command* command = item->command.get();
-    // Closed first: the command may show a dialog over the screen or rebuild
-    // the whole tree, deleting this menu.
+    // The command may show a dialog over the screen or rebuild the whole
+    // tree, deleting this menu.
     CloseAll();
-    if (command)
-        command->Execute();
+    if (!item->command)
+        return;
+    platform::PostTask([command = std::weak_ptr<Command>(item->command)] {
+        if (std::shared_ptr<Command> alive = command.lock())
+            alive->Execute();
+    });
 }
 
 bool Menu::OnKey(int keyCode) {

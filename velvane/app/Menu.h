@@ -27,9 +27,11 @@ public:
 class Menu;
 
 struct MenuItem {
-    std::unique_ptr<Command> command; // absent for submenu items
-    std::unique_ptr<Menu> submenu;    // absent for command items
-    uint32_t flags = 0;               // bit 0: show the check mark
+    // Absent for submenu items. Shared with the posted task that runs it, so
+    // that a command may delete its own item or the whole menu.
+    std::shared_ptr<Command> command;
+    std::unique_ptr<Menu> submenu; // absent for command items
+    uint32_t flags = 0;            // bit 0: show the check mark
     std::u16string label;
 
     bool IsChecked() const { return (flags & 1) != 0; }
@@ -51,8 +53,8 @@ public:
                          bool checked = false, size_t position = SIZE_MAX);
     MenuItem* AddSubmenu(std::u16string_view label, std::unique_ptr<Menu> submenu,
                          size_t position = SIZE_MAX);
-    // Deletes the item with its command and submenu. Safe to call from that
-    // item's own command only as its last act.
+    // Deletes the item with its command and submenu; a running command is
+    // kept until it returns.
     void RemoveItem(MenuItem* item);
     void SetChecked(MenuItem* item, bool on);
 
@@ -89,7 +91,9 @@ private:
     void SetHot(int index);
     void DrawItem(platform::Canvas& canvas, const MenuItem& item, const platform::Rect& box,
                   bool hot);
-    // Closes the whole tree, then runs the command; touches nothing after.
+    // Closes the whole tree and posts the command: it runs once the input
+    // that chose it is handled, outside the menu, and not at all if its item
+    // is gone by then.
     void Execute(MenuItem* item);
     MenuItem* Insert(std::unique_ptr<MenuItem> item, size_t position);
 

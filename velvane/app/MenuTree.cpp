@@ -85,7 +85,11 @@ MenuTree::~MenuTree() {
 }
 
 Menu& MenuTree::Build() {
-    m_retired = std::move(m_root);
+    // Loading the new style may show a message box, and the screen must not
+    // draw the old tree meanwhile.
+    if (m_root && m_screen.Top() == m_root.get())
+        m_screen.SetTop(nullptr);
+    m_root.reset();
     m_currentViewCommand = nullptr;
     m_currentViewItem = nullptr;
     m_root = std::make_unique<Menu>(&m_screen, m_screen.Width(), m_screen.Height(),
@@ -176,14 +180,11 @@ void MenuTree::AddVelvaneMenu(Menu& root) {
                     }));
     velvane->AddSubmenu(u"GPS", std::move(gps));
 
-    // Posted like the device's close message: the close tears down the
-    // application, and with it this menu, so it must not run inside it.
+    // The close tears down the application, this menu with it; commands run
+    // outside the menu, so that is safe.
     velvane->AddCommand(u"Beenden", Call([window = m_window] {
-                            platform::PostTask([window] {
-                                for (platform::Window* alive : platform::TopLevelWindows())
-                                    if (alive == window)
-                                        alive->Close();
-                            });
+                            if (window)
+                                window->Close();
                         }));
     velvane->AddCommand(u"Über", std::make_unique<AboutCommand>(m_screen));
     root.AddSubmenu(u"Velvane", std::move(velvane));

@@ -28,9 +28,7 @@ public:
 
     // Builds a new tree from the model's holders, puts it on the screen as
     // the top object, then brings the stored state up: the initial view is
-    // selected and the files to be switched on are switched on. The previous
-    // tree is kept until the next build, as one of its commands may be what
-    // called this.
+    // selected and the files to be switched on are switched on.
     Menu& Build();
     Menu* Root() const { return m_root.get(); }
 
@@ -57,7 +55,6 @@ private:
     TachoModel& m_model;
     platform::Window* m_window;
     std::unique_ptr<Menu> m_root;
-    std::unique_ptr<Menu> m_retired;
     SelectViewCommand* m_currentViewCommand = nullptr;
     MenuItem* m_currentViewItem = nullptr;
 };

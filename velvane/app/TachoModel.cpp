@@ -186,7 +186,7 @@ bool TachoModel::Load(std::u16string_view path) {
     bool loaded = !path.empty() && IniParser::Load(path);
     if (m_views.empty() && m_screen) {
         const ComponentClass* speedo = FindComponentClass(u"Speedo");
-        m_views.push_back({std::make_unique<SingleViewManager>(speedo->create(*m_screen, this)),
+        m_views.push_back({std::make_unique<SingleViewManager>(speedo->CreateEntry(*m_screen, this)),
                            speedo->sectionName});
     }
     return loaded;
@@ -202,7 +202,7 @@ int TachoModel::OnSection(std::u16string_view name) {
         return 0;
     // An entry that cannot be made leaves the section unknown, so its lines
     // never land in another holder.
-    std::unique_ptr<ComponentEntry> entry = cls->create(*m_screen, this);
+    std::unique_ptr<ComponentEntry> entry = cls->CreateEntry(*m_screen, this);
     if (!entry)
         return 0;
     switch (cls->kind) {

@@ -10,6 +10,7 @@
 #include "gps/AltitudeSource.h"
 #include "gps/GpsReceiver.h"
 #include "gps/SpeedSource.h"
+#include "gps/ValueSources.h"
 #include "ini/IniParser.h"
 #include "instruments/PositionSource.h"
 
@@ -32,7 +33,7 @@ template <class Holder> struct Section {
     std::u16string_view name;
 };
 
-class TachoModel : public IniParser {
+class TachoModel : public IniParser, public ValueSources {
 public:
     // Section ids of the configuration file.
     static constexpr int ViewSection = 1;
@@ -86,15 +87,15 @@ public:
     // Each of these does nothing while there is no receiver. A source is
     // made and registered at the receiver for its first listener, and
     // unregistered and deleted when its last one leaves.
-    void AddSpeedListener(SpeedListener* listener);
-    void RemoveSpeedListener(SpeedListener* listener);
-    void AddAltitudeListener(AltitudeListener* listener);
-    void RemoveAltitudeListener(AltitudeListener* listener);
-    void AddPositionListener(PositionListener* listener);
-    void RemovePositionListener(PositionListener* listener);
+    void AddSpeedListener(SpeedListener* listener) override;
+    void RemoveSpeedListener(SpeedListener* listener) override;
+    void AddAltitudeListener(AltitudeListener* listener) override;
+    void RemoveAltitudeListener(AltitudeListener* listener) override;
+    void AddPositionListener(PositionListener* listener) override;
+    void RemovePositionListener(PositionListener* listener) override;
     // For components that read whole sentences.
-    void AddSentenceListener(SentenceListener* listener);
-    void RemoveSentenceListener(SentenceListener* listener);
+    void AddSentenceListener(SentenceListener* listener) override;
+    void RemoveSentenceListener(SentenceListener* listener) override;
 
     // 1 reads speeds from RMC, anything else from VTG. A speed source of the
     // other kind takes over all listeners of the current one. The choice is

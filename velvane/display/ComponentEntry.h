@@ -9,15 +9,17 @@
 
 namespace velvane {
 
-class TachoModel;
 class Component;
+template <class T> class ComponentClassOf;
+class ValueSources; // gps/ValueSources.h
 
 enum class EntryKind { View, Log, Overlay };
 
 // The screen must outlive its entries: deactivating takes the component off it.
 class ComponentEntry {
 public:
-    ComponentEntry(Screen& screen, TachoModel* model) : m_screen(screen), m_model(model) {}
+    // sources may be null: the component then gets no GPS data.
+    ComponentEntry(Screen& screen, ValueSources* sources) : m_screen(screen), m_sources(sources) {}
     virtual ~ComponentEntry() = default;
     ComponentEntry(const ComponentEntry&) = delete;
     ComponentEntry& operator=(const ComponentEntry&) = delete;
@@ -36,36 +38,28 @@ public:
     // The component's Load(path); false while inactive.
     virtual bool LoadIni(std::u16string_view path) = 0;
     // A new, inactive entry of the same class.
-    virtual std::unique_ptr<ComponentEntry> Clone(Screen& screen, TachoModel* model) const = 0;
+    virtual std::unique_ptr<ComponentEntry> Clone(Screen& screen, ValueSources* sources) const = 0;
     // For owners that hold entries by plain pointer.
     virtual void Release() { delete this; }
 
     Screen& GetScreen() const { return m_screen; }
-    TachoModel* Model() const { return m_model; }
+    ValueSources* Sources() const { return m_sources; }
 
 protected:
     Screen& m_screen;
-    TachoModel* m_model;
+    ValueSources* m_sources;
 };
 
 // The entry of component class T, which is built as T(screen, width, height)
-// and has Load(path). A class's label, kind and listener registration are
-// data, so every entry of every class behaves the same way and tearing an
-// entry down can always unregister (no virtual call from a destructor).
+// and has Load(path). Label, kind and listener registration come from the
+// class's descriptor (display/ComponentClass.h), so every entry of every
+// class behaves the same way and tearing an entry down can always unregister
+// (no virtual call from a destructor).
 template <class T> class ComponentEntryOf : public ComponentEntry {
 public:
-    // Registration with the model's sources and the receiver; called only
-    // when the entry has a model.
-    using Hook = void (*)(TachoModel& model, T& component);
-    struct Class {
-        const char16_t* label;
-        EntryKind kind;
-        Hook attach = nullptr;
-        Hook detach = nullptr;
-    };
-
-    ComponentEntryOf(Screen& screen, TachoModel* model, const Class& cls)
-        : ComponentEntry(screen, model), m_class(cls) {}
+    // cls must outlive the entry; descriptors are static.
+    ComponentEntryOf(Screen& screen, ValueSources* sources, const ComponentClassOf<T>& cls)
+        : ComponentEntry(screen, sources), m_class(cls) {}
     ~ComponentEntryOf() override { Deactivate(); }
 
     std::u16string_view GetLabel() const override { return m_class.label; }
@@ -77,16 +71,16 @@ public:
         if (m_class.kind != EntryKind::View && !instance->Load(iniPath))
             return false;
         m_instance = std::move(instance);
-        if (m_model && m_class.attach)
-            m_class.attach(*m_model, *m_instance);
+        if (m_sources && m_class.attach)
+            m_class.attach(*m_sources, *m_instance);
         return true;
     }
 
     void Deactivate() override {
         if (!m_instance)
             return;
-        if (m_model && m_class.detach)
-            m_class.detach(*m_model, *m_instance);
+        if (m_sources && m_class.detach)
+            m_class.detach(*m_sources, *m_instance);
         // The screen must not keep drawing or routing input to it.
         m_screen.Forget(m_instance.get());
         m_instance.reset();
@@ -96,15 +90,16 @@ public:
 
     bool LoadIni(std::u16string_view path) override { return m_instance && m_instance->Load(path); }
 
-    std::unique_ptr<ComponentEntry> Clone(Screen& screen, TachoModel* model) const override {
-        return std::make_unique<ComponentEntryOf<T>>(screen, model, m_class);
+    std::unique_ptr<ComponentEntry> Clone(Screen& screen, ValueSources* sources) const override {
+        return std::make_unique<ComponentEntryOf<T>>(screen, sources, m_class);
     }
 
     T* Instance() const { return m_instance.get(); }
     EntryKind Kind() const { return m_class.kind; }
+    const ComponentClassOf<T>& Class() const { return m_class; }
 
 private:
-    Class m_class;
+    const ComponentClassOf<T>& m_class;
     std::unique_ptr<T> m_instance;
 };
 

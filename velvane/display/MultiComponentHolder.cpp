@@ -15,7 +15,7 @@ int MultiComponentHolder::Append(std::u16string_view path, State state) {
     if (index < 0)
         return -1;
     m_instances.push_back(
-        {m_prototype->Clone(m_prototype->GetScreen(), m_prototype->Model()), state});
+        {m_prototype->Clone(m_prototype->GetScreen(), m_prototype->Sources()), state});
     return index;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The shared altitude producer: GGA field 9 to every AltitudeListener.
+// The shared altitude producer: the GGA altitude to every AltitudeListener.
 #include "gps/AltitudeListener.h"
 #include "gps/ListenerList.h"
 #include "gps/SentenceListener.h"

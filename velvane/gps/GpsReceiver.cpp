@@ -33,8 +33,6 @@ GpsReceiver::GpsReceiver(platform::Window* window) : m_window(window) {}
 
 GpsReceiver::~GpsReceiver() {
     Stop();
-    if (m_destroyed)
-        *m_destroyed = true;
 }
 
 void GpsReceiver::AddSentenceListener(SentenceListener* listener, ListPosition where) {
@@ -223,8 +221,7 @@ void GpsReceiver::ControlReceiver(const GpsSettings& settings) {
 void GpsReceiver::Poll() {
     if (!m_port || !m_buffer)
         return;
-    bool destroyed = false;
-    m_destroyed = &destroyed;
+    platform::Lifetime::Watch watch(m_lifetime);
     for (;;) {
         if (m_filled == m_bufferSize) {
             // A full buffer without a line end is no sentence: drop it rather
@@ -239,15 +236,14 @@ void GpsReceiver::Poll() {
             break; // the next tick reads again
         const uint32_t scanFrom = m_filled;
         m_filled += got;
-        if (!CutLines(scanFrom))
+        if (!CutLines(scanFrom, watch))
             return; // a listener deleted the receiver
         if (got != request || !m_port)
             break;
     }
-    m_destroyed = nullptr;
 }
 
-bool GpsReceiver::CutLines(uint32_t scanFrom) {
+bool GpsReceiver::CutLines(uint32_t scanFrom, const platform::Lifetime::Watch& watch) {
     char* const buffer = m_buffer.get();
     uint32_t start = 0;
     if (m_resyncing) {
@@ -274,7 +270,7 @@ bool GpsReceiver::CutLines(uint32_t scanFrom) {
             m_resyncing = false;
         } else {
             DispatchLine(std::string_view(buffer + start, at + 1 - start));
-            if (*m_destroyed)
+            if (watch.Ended())
                 return false;
             if (m_buffer.get() != buffer)
                 return true; // a listener stopped or reloaded the receiver

@@ -8,6 +8,8 @@
 #include "gps/SentenceListener.h"
 #include "ini/IniParser.h"
 
+#include "platform/lifetime.h"
+
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -71,7 +73,7 @@ private:
     bool WriteCommand(std::string_view bytes);
     // Dispatches the complete lines of the valid bytes and keeps the rest.
     // False when a listener deleted the receiver.
-    bool CutLines(uint32_t scanFrom);
+    bool CutLines(uint32_t scanFrom, const platform::Lifetime::Watch& watch);
 
     ListenerList<SentenceListener> m_listeners;
     std::unique_ptr<GpsSettings> m_settings; // only while Load reads the ini
@@ -85,7 +87,8 @@ private:
     bool m_droppedCr = false;
     uint32_t m_pollPeriodMs = 0;
     platform::Window* m_window;
-    bool* m_destroyed = nullptr;
+    // A listener may delete the receiver while a poll is dispatching.
+    platform::Lifetime m_lifetime;
 };
 
 } // namespace velvane

@@ -2,6 +2,8 @@
 // An ordered list of listeners (not owned) that stays valid while it is being
 // notified: a listener may add or remove itself or others, and may even delete
 // the object that owns the list, from inside a notification.
+#include "platform/lifetime.h"
+
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -15,10 +17,6 @@ public:
     ListenerList() = default;
     ListenerList(const ListenerList&) = delete;
     ListenerList& operator=(const ListenerList&) = delete;
-    ~ListenerList() {
-        for (Frame* f = m_top; f; f = f->outer)
-            f->destroyed = true;
-    }
 
     // Added during a notification, a listener first hears the next one.
     void Add(Listener* listener, ListPosition where = ListPosition::Back) {
@@ -70,14 +68,15 @@ public:
     // list was destroyed by a listener; the caller must then touch nothing of
     // its own object any more.
     template <class Fn> bool ForEach(Fn&& fn) {
-        Frame frame{0, m_items.size(), false, m_top};
+        platform::Lifetime::Watch watch(m_lifetime);
+        Frame frame{0, m_items.size(), m_top};
         m_top = &frame;
         for (; frame.index < frame.end; ++frame.index) {
             Listener* listener = m_items[frame.index];
             if (!listener)
                 continue;
             fn(listener);
-            if (frame.destroyed)
+            if (watch.Ended())
                 return false;
         }
         m_top = frame.outer;
@@ -87,10 +86,10 @@ public:
     }
 
 private:
+    // A notification in progress; an insertion at the front moves it on.
     struct Frame {
         size_t index;
         size_t end;
-        bool destroyed;
         Frame* outer;
     };
 
@@ -107,6 +106,7 @@ private:
     std::vector<Listener*> m_items;
     size_t m_count = 0;
     Frame* m_top = nullptr;
+    platform::Lifetime m_lifetime;
 };
 
 } // namespace velvane

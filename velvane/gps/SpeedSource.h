@@ -11,10 +11,10 @@
 
 namespace velvane {
 
-// Speed over ground of an RMC line (field 7, knots) in tenths of km/h. An
-// empty, missing, malformed or negative field reads 0.
+// Speed over ground of an RMC line (knots) in tenths of km/h. An empty,
+// missing, malformed or negative field reads 0.
 int32_t RmcSpeed(std::string_view line);
-// Speed of a VTG line (field 7, km/h) in tenths of km/h, read the same way.
+// Speed of a VTG line (km/h) in tenths of km/h, read the same way.
 int32_t VtgSpeed(std::string_view line);
 
 class SpeedSource : public SentenceListener {

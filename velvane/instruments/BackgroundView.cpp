@@ -96,4 +96,6 @@ void BackgroundView::Draw(platform::Canvas& canvas, int originX, int originY) {
         canvas.BitBlt(originX, originY, m_width, m_height, *m_surface, 0, 0);
 }
 
+const ComponentClassOf<BackgroundView> BackgroundView::Class{u"Empty", u"Leer", EntryKind::View};
+
 } // namespace velvane

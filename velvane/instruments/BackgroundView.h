@@ -3,6 +3,7 @@
 // Load into a surface of the view's size so that a frame is a single copy.
 // The "Empty" view shows only this; chart and route views draw on it.
 #include "display/Component.h"
+#include "display/ComponentClass.h"
 #include "ini/IniParser.h"
 
 #include "platform/canvas.h"
@@ -14,6 +15,9 @@ namespace velvane {
 
 class BackgroundView : public Component, public IniParser {
 public:
+    // Section "Empty", a view that needs no GPS data.
+    static const ComponentClassOf<BackgroundView> Class;
+
     static constexpr platform::Color DefaultColor = platform::Rgb(255, 255, 255);
 
     BackgroundView(Screen& owner, int width, int height);

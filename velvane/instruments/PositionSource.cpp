@@ -1,19 +1,22 @@
 #include "instruments/PositionSource.h"
 #include "gps/NmeaField.h"
+#include "gps/SentenceFields.h"
 
 namespace velvane {
 
 // $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
-// Fields 2 to 5 are the position, field 6 the fix quality. Receivers without a
-// fix often repeat a stale or made-up position with quality 0; it is not used.
+// The position, then the fix quality. Receivers without a fix often repeat a
+// stale or made-up position with quality 0; it is not used.
 std::optional<GeoPosition> GgaPosition(std::string_view line) {
-    auto latitude = NmeaField(line, 2), northSouth = NmeaField(line, 3),
-         longitude = NmeaField(line, 4), eastWest = NmeaField(line, 5);
+    auto latitude = NmeaField(line, GgaField::Latitude),
+         northSouth = NmeaField(line, GgaField::NorthSouth),
+         longitude = NmeaField(line, GgaField::Longitude),
+         eastWest = NmeaField(line, GgaField::EastWest);
     if (!latitude || !northSouth || !longitude || !eastWest)
         return std::nullopt;
     GeoPosition position;
     const bool valid = position.SetFromNmea(*latitude, *northSouth, *longitude, *eastWest);
-    auto quality = NmeaField(line, 6);
+    auto quality = NmeaField(line, GgaField::FixQuality);
     if (valid && quality && *quality == "0")
         return GeoPosition(position.Latitude(), position.Longitude(), false);
     return position;

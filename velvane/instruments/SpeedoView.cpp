@@ -1,6 +1,7 @@
 #include "instruments/SpeedoView.h"
 #include "instruments/MissingBitmapNotice.h"
 
+#include "gps/ValueSources.h"
 #include "ini/IniPath.h"
 #include "ini/IniText.h"
 
@@ -511,5 +512,20 @@ void SpeedoView::DrawNeedle(Canvas& canvas, int originX, int originY) {
         break;
     }
 }
+
+namespace {
+
+void AttachSpeedo(ValueSources& sources, SpeedoView& view) {
+    sources.AddSpeedListener(&view);
+}
+
+void DetachSpeedo(ValueSources& sources, SpeedoView& view) {
+    sources.RemoveSpeedListener(&view);
+}
+
+} // namespace
+
+const ComponentClassOf<SpeedoView> SpeedoView::Class{u"Speedo", u"Tacho", EntryKind::View,
+                                                     AttachSpeedo, DetachSpeedo};
 
 } // namespace velvane

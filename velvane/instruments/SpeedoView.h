@@ -3,6 +3,7 @@
 // speed (background, ticks, numbers, unit) is rendered once into a surface of
 // the view's size; a frame copies it and draws the number and the needle.
 #include "display/Component.h"
+#include "display/ComponentClass.h"
 #include "gps/SpeedListener.h"
 #include "ini/IniParser.h"
 
@@ -16,6 +17,9 @@ namespace velvane {
 
 class SpeedoView : public Component, public IniParser, public SpeedListener {
 public:
+    // Section "Speedo", a view; it listens to speeds while it is shown.
+    static const ComponentClassOf<SpeedoView> Class;
+
     static constexpr char16_t UnitText[] = u"km/h";
     // Speeds (km/h) past this get no ticks: a mistyped MaxSpeed must not
     // keep the device drawing ticks for minutes.

@@ -1,7 +1,7 @@
 #include "app/ComponentFactory.h"
 #include "app/TachoModel.h"
 #include "display/Screen.h"
-#include "instruments/SpeedoViewEntry.h"
+#include "instruments/SpeedoView.h"
 
 #include "platform/file.h"
 #include "platform/headless.h"
@@ -66,9 +66,9 @@ TEST(ComponentFactory, TableOrderAndKeywordMatch) {
     const auto classes = ComponentClasses();
     ASSERT_EQ(classes.size(), 23u);
     std::u16string names, labels;
-    for (const auto& cls : classes) {
-        names += std::u16string(cls.sectionName) + u",";
-        labels += std::u16string(cls.label) + u",";
+    for (const ComponentClass* cls : classes) {
+        names += std::u16string(cls->sectionName) + u",";
+        labels += std::u16string(cls->label) + u",";
     }
     EXPECT_EQ(
         names,
@@ -82,7 +82,7 @@ TEST(ComponentFactory, TableOrderAndKeywordMatch) {
         u"Beschleunigung,Batterie,Uhr,Kompass,");
     for (size_t i = 0; i < classes.size(); ++i) {
         EntryKind want = i < 6 ? EntryKind::View : i < 8 ? EntryKind::Log : EntryKind::Overlay;
-        EXPECT_EQ(classes[i].kind, want) << platform::ToUtf8(classes[i].sectionName);
+        EXPECT_EQ(classes[i]->kind, want) << platform::ToUtf8(classes[i]->sectionName);
     }
 
     struct Case {
@@ -114,15 +114,15 @@ TEST(ComponentFactory, TableOrderAndKeywordMatch) {
 TEST_F(Configuration, EntriesAreTheRealOnesOrPending) {
     // The speedometer and the empty view exist; the others are listed only.
     Screen& screen = m_screen;
-    auto speedo = FindComponentClass(u"Speedo")->create(screen, &m_model);
-    EXPECT_NE(dynamic_cast<SpeedoViewEntry*>(speedo.get()), nullptr);
-    auto empty = FindComponentClass(u"Empty")->create(screen, &m_model);
+    auto speedo = FindComponentClass(u"Speedo")->CreateEntry(screen, &m_model);
+    EXPECT_NE(dynamic_cast<ComponentEntryOf<SpeedoView>*>(speedo.get()), nullptr);
+    auto empty = FindComponentClass(u"Empty")->CreateEntry(screen, &m_model);
     EXPECT_EQ(empty->GetLabel(), u"Leer");
     ASSERT_TRUE(empty->Activate());
     EXPECT_NE(empty->GetDrawable(), nullptr);
     empty->Deactivate();
 
-    auto clock = FindComponentClass(u"Clock")->create(screen, &m_model);
+    auto clock = FindComponentClass(u"Clock")->CreateEntry(screen, &m_model);
     EXPECT_EQ(clock->GetLabel(), u"Uhr");
     EXPECT_TRUE(clock->Activate(u"\\missing.ini"));
     EXPECT_EQ(clock->GetDrawable(), nullptr);
@@ -303,9 +303,8 @@ TEST_F(Configuration, SavedByteForByteAndLoadedToTheSameState) {
 }
 
 TEST_F(Configuration, TheSampleConfigurationRoundTrips) {
-    const std::filesystem::path sample =
-        std::filesystem::path(__FILE__).parent_path() /
-        "../../../samples/device/Program Files/Velvane/Konfig/Standard.ini";
+    const std::filesystem::path sample = std::filesystem::path(SUITE_SOURCE_DIR) /
+                                         "samples/device/Program Files/Velvane/Konfig/Standard.ini";
     std::ifstream in(sample, std::ios::binary);
     if (!in)
         GTEST_SKIP() << "no sample device here";

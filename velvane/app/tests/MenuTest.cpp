@@ -10,6 +10,7 @@
 #include "platform/resources.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
+#include "platform/window.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -81,6 +82,11 @@ protected:
         }
         m_menu = std::make_unique<Menu>(m_screen.get(), w, 272, path);
         return *m_menu;
+    }
+    // Commands run from posted tasks, once the input is handled.
+    int Executed() {
+        platform::PumpMessages();
+        return m_executed;
     }
     MenuItem* AddCounting(Menu& menu, const std::u16string& label, bool checked = false) {
         return menu.AddCommand(label, std::make_unique<Counter>(m_executed), checked);
@@ -186,7 +192,7 @@ TEST_F(MenuTest, OpenSubmenuRowsStartTwoMarginsBelowTheParentsLastRow) {
 
     // And a tap there picks the submenu's second item.
     root.OnTap(200, 80);
-    EXPECT_EQ(m_executed, 1);
+    EXPECT_EQ(Executed(), 1);
     EXPECT_FALSE(root.IsOpen());
 }
 
@@ -197,7 +203,7 @@ TEST_F(MenuTest, KeysWalkWrapAroundOpenAndClose) {
 
     EXPECT_TRUE(root.OnKey(vk::Left)) << "a closed menu opens on any key";
     EXPECT_EQ(root.HotIndex(), 0);
-    EXPECT_EQ(m_executed, 0);
+    EXPECT_EQ(Executed(), 0);
 
     root.OnKey(vk::Left);
     EXPECT_EQ(root.HotIndex(), 4) << "Left on the first wraps to the last";
@@ -222,7 +228,7 @@ TEST_F(MenuTest, KeysWalkWrapAroundOpenAndClose) {
 
     root.OnKey(vk::Right);
     EXPECT_TRUE(root.OnKey(vk::Space));
-    EXPECT_EQ(m_executed, 1) << "Space executes the hot command";
+    EXPECT_EQ(Executed(), 1) << "Space executes the hot command";
     EXPECT_FALSE(root.IsOpen());
     EXPECT_FALSE(c->IsOpen());
 
@@ -230,7 +236,7 @@ TEST_F(MenuTest, KeysWalkWrapAroundOpenAndClose) {
     root.OnKey(vk::Down);   // on a command item: nothing
     EXPECT_TRUE(root.IsOpen());
     root.OnKey(vk::Return);
-    EXPECT_EQ(m_executed, 2);
+    EXPECT_EQ(Executed(), 2);
     EXPECT_FALSE(root.IsOpen());
 
     root.OnKey(vk::Return);
@@ -244,7 +250,7 @@ TEST_F(MenuTest, KeysWalkWrapAroundOpenAndClose) {
     EXPECT_TRUE(root.OnKey(vk::KeyA));
     EXPECT_FALSE(root.IsOpen()) << "any other key closes the whole menu";
     EXPECT_FALSE(c->IsOpen());
-    EXPECT_EQ(m_executed, 2);
+    EXPECT_EQ(Executed(), 2);
 }
 
 TEST_F(MenuTest, TapsPickToggleAndClose) {
@@ -264,7 +270,7 @@ TEST_F(MenuTest, TapsPickToggleAndClose) {
     ASSERT_TRUE(c->IsOpen());
 
     root.OnTap(300, 10);
-    EXPECT_EQ(m_executed, 1) << "a tap on a command item executes it";
+    EXPECT_EQ(Executed(), 1) << "a tap on a command item executes it";
     EXPECT_FALSE(root.IsOpen());
     EXPECT_FALSE(c->IsOpen()) << "moving the hot item closed the old submenu";
 
@@ -272,7 +278,7 @@ TEST_F(MenuTest, TapsPickToggleAndClose) {
     root.OnTap(200, 10);
     root.OnTap(10, 35); // between the root's row (to 30) and C's (from 40)
     EXPECT_FALSE(root.IsOpen()) << "a tap beside every box closes the menu";
-    EXPECT_EQ(m_executed, 1);
+    EXPECT_EQ(Executed(), 1);
 
     root.OnTap(0, 0);
     root.OnTap(97, 10);
@@ -281,7 +287,39 @@ TEST_F(MenuTest, TapsPickToggleAndClose) {
     root.OnTap(0, 0);
     root.OnTap(100, 200);
     EXPECT_FALSE(root.IsOpen()) << "below all rows with no open submenu";
-    EXPECT_EQ(m_executed, 1);
+    EXPECT_EQ(Executed(), 1);
+}
+
+// Removes its own item, as a skin that fails to load does.
+struct SelfRemover : Command {
+    Menu* menu = nullptr;
+    MenuItem* item = nullptr;
+    int runs = 0;
+    void Execute() override {
+        menu->RemoveItem(item);
+        ++runs; // the command outlives its item until it returns
+    }
+};
+
+TEST_F(MenuTest, CommandsRunAfterTheMenuClosedAndOnlyWhileTheirItemLives) {
+    Menu& root = Make(480);
+    auto owned = std::make_unique<SelfRemover>();
+    SelfRemover* remover = owned.get();
+    remover->menu = &root;
+    remover->item = root.AddCommand(u"X", std::move(owned));
+    AddCounting(root, u"Y");
+
+    root.OnKey(vk::Return);
+    root.OnKey(vk::Return); // X
+    EXPECT_FALSE(root.IsOpen());
+    EXPECT_EQ(root.Count(), 2u) << "nothing runs inside the menu's own input handling";
+    platform::PumpMessages();
+    ASSERT_EQ(root.Count(), 1u);
+
+    root.OnKey(vk::Return);
+    root.OnKey(vk::Return); // Y, removed before its task runs
+    root.RemoveItem(root.Item(0));
+    EXPECT_EQ(Executed(), 0) << "a command whose item is gone does not run";
 }
 
 TEST_F(MenuTest, EmptyMenuDoesNotOpenButAsksForARedraw) {

@@ -235,7 +235,7 @@ public:
         m_journal.push_back(m_name + " load " + platform::ToUtf8(path));
         return m_drawable != nullptr;
     }
-    std::unique_ptr<ComponentEntry> Clone(Screen& screen, TachoModel*) const override {
+    std::unique_ptr<ComponentEntry> Clone(Screen& screen, ValueSources*) const override {
         return std::make_unique<ProbeEntry>(screen, m_journal, m_name + "'");
     }
 

@@ -1,6 +1,8 @@
-#include "display/ComponentEntry.h"
+#include "display/ComponentClass.h"
 #include "display/Screen.h"
 #include "display/TextOverlay.h"
+#include "gps/SpeedListener.h"
+#include "gps/ValueSources.h"
 
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
@@ -9,40 +11,53 @@
 #include <string>
 #include <vector>
 
-// The model only has to be something to register with here; this binary
-// never links the real one.
-namespace velvane {
-class TachoModel {
-public:
-    std::vector<std::string> journal;
-};
-} // namespace velvane
-
 using namespace velvane;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
 namespace {
 
-class Hello : public TextOverlay {
+class Hello : public TextOverlay, public SpeedListener {
 public:
     using TextOverlay::TextOverlay;
     int FormatText(char16_t* buffer, int capacity) override {
         buffer[0] = u'H';
         return capacity > 0 ? 1 : 0;
     }
+    void OnSpeed(int32_t) override {}
 };
 
-void Attach(TachoModel& model, Hello& overlay) {
-    model.journal.push_back("attach x=" + std::to_string(overlay.X()));
+// Records the registrations. Reads the overlay, so a detach after deletion
+// would be caught by the sanitizers.
+class FakeSources : public ValueSources {
+public:
+    void AddSpeedListener(SpeedListener* l) override { Note("attach", l); }
+    void RemoveSpeedListener(SpeedListener* l) override { Note("detach", l); }
+    void AddAltitudeListener(AltitudeListener*) override {}
+    void RemoveAltitudeListener(AltitudeListener*) override {}
+    void AddPositionListener(PositionListener*) override {}
+    void RemovePositionListener(PositionListener*) override {}
+    void AddSentenceListener(SentenceListener*) override {}
+    void RemoveSentenceListener(SentenceListener*) override {}
+    std::vector<std::string> journal;
+
+private:
+    void Note(const char* what, SpeedListener* l) {
+        journal.push_back(std::string(what) + " x=" + std::to_string(static_cast<Hello*>(l)->X()));
+    }
+};
+
+void Attach(ValueSources& sources, Hello& overlay) {
+    sources.AddSpeedListener(&overlay);
 }
-// Reads the overlay, so a detach after deletion would be caught by the sanitizers.
-void Detach(TachoModel& model, Hello& overlay) {
-    model.journal.push_back("detach x=" + std::to_string(overlay.X()));
+void Detach(ValueSources& sources, Hello& overlay) {
+    sources.RemoveSpeedListener(&overlay);
 }
 
-const ComponentEntryOf<Hello>::Class HelloOverlay{u"Hallo", EntryKind::Overlay, &Attach, &Detach};
-const ComponentEntryOf<Hello>::Class HelloView{u"Hallo-Ansicht", EntryKind::View, &Attach, &Detach};
+const ComponentClassOf<Hello> HelloOverlay{u"Hello", u"Hallo", EntryKind::Overlay, &Attach,
+                                           &Detach};
+const ComponentClassOf<Hello> HelloView{u"HelloView", u"Hallo-Ansicht", EntryKind::View, &Attach,
+                                        &Detach};
 
 class ComponentEntryTest : public ::testing::Test {
 protected:
@@ -52,7 +67,7 @@ protected:
     }
     TempDevice m_device;
     Screen m_screen{nullptr, 320, 240};
-    TachoModel m_model;
+    FakeSources m_model;
 };
 
 TEST_F(ComponentEntryTest, OverlayIsLoadedSizedAndRegisteredOnce) {
@@ -108,11 +123,11 @@ TEST_F(ComponentEntryTest, DestroyingOrReleasingAnActiveEntryUnregistersFirst) {
 TEST_F(ComponentEntryTest, CloneIsAnInactiveEntryOfTheSameClass) {
     ComponentEntryOf<Hello> entry(m_screen, &m_model, HelloOverlay);
     entry.Activate(u"\\Skins\\hello.ini");
-    TachoModel other;
+    FakeSources other;
     auto clone = entry.Clone(m_screen, &other);
     EXPECT_EQ(clone->GetLabel(), u"Hallo");
     EXPECT_EQ(clone->GetDrawable(), nullptr);
-    EXPECT_EQ(clone->Model(), &other);
+    EXPECT_EQ(clone->Sources(), &other);
     ASSERT_TRUE(clone->Activate(u"\\Skins\\hello.ini"));
     EXPECT_NE(clone->GetDrawable(), entry.GetDrawable());
     EXPECT_EQ(other.journal, (std::vector<std::string>{"attach x=42"}));

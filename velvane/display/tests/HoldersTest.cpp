@@ -53,7 +53,7 @@ public:
         m_journal.push_back(m_name + " load " + platform::ToUtf8(path));
         return m_drawable && !Bad(path);
     }
-    std::unique_ptr<ComponentEntry> Clone(Screen& screen, TachoModel*) const override {
+    std::unique_ptr<ComponentEntry> Clone(Screen& screen, ValueSources*) const override {
         return std::make_unique<FakeEntry>(screen, m_journal,
                                            m_name + "#" + std::to_string(++m_clones));
     }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <pty.h>
 #include <string>
 #include <unistd.h>
@@ -241,6 +242,31 @@ TEST_F(Receiver, ListenersLeavingDuringDispatch) {
     EXPECT_EQ(recorder.lines, std::vector<std::string>{"RMC:$GPRMC,1\r\n"})
         << "only the front registration ran";
     EXPECT_EQ(receiver.SentenceListenerCount(), 0u);
+}
+
+// Deletes the receiver on the first GGA, as a configuration load from a
+// listener would.
+struct Deleter : SentenceListener {
+    std::unique_ptr<GpsReceiver> receiver;
+    std::vector<std::string> lines;
+    void OnRMC(std::string_view l) override { lines.push_back(std::string(l)); }
+    void OnGGA(std::string_view l) override {
+        lines.push_back(std::string(l));
+        receiver.reset();
+    }
+};
+
+TEST_F(Receiver, ListenerDeletingTheReceiverEndsThePoll) {
+    Deleter deleter;
+    deleter.receiver = std::make_unique<GpsReceiver>(nullptr);
+    GpsReceiver* receiver = deleter.receiver.get();
+    receiver->AddSentenceListener(&deleter);
+    ASSERT_TRUE(receiver->Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\n")));
+    Send("$GPRMC,1\r\n$GPGGA,2\r\n$GPRMC,3\r\n");
+    receiver->Poll();
+    EXPECT_EQ(deleter.receiver, nullptr);
+    EXPECT_EQ(deleter.lines, (std::vector<std::string>{"$GPRMC,1\r\n", "$GPGGA,2\r\n"}))
+        << "nothing is dispatched from a deleted receiver";
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "instruments/BackgroundView.h"
-#include "instruments/EmptyViewEntry.h"
 #include "instruments/MissingBitmapNotice.h"
 
 #include "display/Screen.h"
@@ -196,7 +195,7 @@ TEST_F(BackgroundViewTest, DrawsAtTheOriginAndResizeRebuilds) {
 }
 
 TEST_F(BackgroundViewTest, EmptyViewEntryLifecycle) {
-    EmptyViewEntry entry(m_screen, nullptr);
+    ComponentEntryOf<BackgroundView> entry(m_screen, nullptr, BackgroundView::Class);
     EXPECT_EQ(entry.GetLabel(), u"Leer");
     EXPECT_EQ(entry.GetDrawable(), nullptr);
     EXPECT_FALSE(entry.LoadIni(u"\\Skins\\c.ini"));
@@ -259,7 +258,7 @@ TEST_F(BackgroundViewTest, EmptyViewWithOverlaysOnTheScreen) {
         Utf16File(
             u"[Settings]\r\nX = -10\r\nY = 10\r\nSize = 24\r\nWeight = 700\r\nColor = 000000\r\n"));
 
-    EmptyViewEntry entry(screen, nullptr);
+    ComponentEntryOf<BackgroundView> entry(screen, nullptr, BackgroundView::Class);
     ASSERT_TRUE(entry.Activate());
     ASSERT_TRUE(entry.LoadIni(u"\\Skins\\sky.ini"));
     Label a(screen, w, h, u"123 km/h"), b(screen, w, h, u"12:34"), c(screen, w, h, u"Vmax 88");

@@ -1,5 +1,4 @@
-// Links against the application library as well: the entry registers with TachoModel.
-#include "instruments/SpeedoViewEntry.h"
+#include "instruments/SpeedoView.h"
 
 #include "app/TachoModel.h"
 #include "display/Screen.h"
@@ -14,7 +13,7 @@ using platform::testing::TempDevice;
 
 namespace {
 
-// The "Speedo" view fed through the real model, receiver and speed source.
+// The "Speedo" descriptor, fed through the real model, receiver and speed source.
 class SpeedoViewEntryTest : public ::testing::Test {
 protected:
     TempDevice m_device;
@@ -24,9 +23,9 @@ protected:
 
 TEST_F(SpeedoViewEntryTest, ListensToSpeedsWhileActive) {
     m_model.CreateReceiver();
-    SpeedoViewEntry entry(m_screen, &m_model);
+    ComponentEntryOf<SpeedoView> entry(m_screen, &m_model, SpeedoView::Class);
     EXPECT_EQ(entry.GetLabel(), u"Tacho");
-    EXPECT_EQ(std::u16string_view(SpeedoViewEntry::SectionName), u"Speedo");
+    EXPECT_EQ(std::u16string_view(SpeedoView::Class.sectionName), u"Speedo");
     EXPECT_EQ(entry.Kind(), EntryKind::View);
     EXPECT_EQ(entry.GetDrawable(), nullptr);
     EXPECT_EQ(m_model.GetSpeedSource(), nullptr);
@@ -77,11 +76,11 @@ TEST_F(SpeedoViewEntryTest, ListensToSpeedsWhileActive) {
 }
 
 TEST_F(SpeedoViewEntryTest, WithoutAReceiverTheViewStillShows) {
-    SpeedoViewEntry entry(m_screen, &m_model);
+    ComponentEntryOf<SpeedoView> entry(m_screen, &m_model, SpeedoView::Class);
     ASSERT_TRUE(entry.Activate());
     EXPECT_EQ(m_model.GetSpeedSource(), nullptr);
     entry.Deactivate();
-    SpeedoViewEntry modelless(m_screen, nullptr);
+    ComponentEntryOf<SpeedoView> modelless(m_screen, nullptr, SpeedoView::Class);
     EXPECT_TRUE(modelless.Activate());
 }
 
