@@ -27,7 +27,7 @@ bool ParseScreenSize(std::string_view text, int& width, int& height) {
     if (x == std::string_view::npos)
         return false;
     auto number = [](std::string_view s, int limit, int& out) {
-        // Digits only: no sign, no blanks, no leading zero that hides a bigger number.
+        // Digits only: no sign, no blanks; five of them cannot overflow.
         if (s.empty() || s.size() > 5 || s.find_first_not_of("0123456789") != s.npos)
             return false;
         int v = 0;
