@@ -4,7 +4,10 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -256,6 +259,92 @@ bool File::Flush() {
     return true;
 }
 
+namespace {
+
+constexpr size_t NameLimit = 255; // bytes of one name on the host's file systems
+constexpr size_t RandomLength = 6;
+
+// The fixed part of the temporaries of a file: ".NAME.~" while that fits with
+// the random tail, else a cut name with a hash of the whole one, so the
+// temporary's name always fits and still belongs to this file alone. The "~"
+// keeps a user's own ".NAME.backup" from ever looking like one of ours.
+std::string TemporaryPrefix(const std::string& name) {
+    std::string prefix = "." + name + ".~";
+    if (prefix.size() + RandomLength <= NameLimit)
+        return prefix;
+    uint32_t hash = 2166136261u; // FNV-1a
+    for (unsigned char c : name)
+        hash = (hash ^ c) * 16777619u;
+    char tail[16];
+    std::snprintf(tail, sizeof tail, ".%08x.~", hash);
+    size_t keep = NameLimit - RandomLength - 1 - std::strlen(tail);
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep; // never cut inside a UTF-8 sequence
+    return "." + name.substr(0, keep) + tail;
+}
+
+bool IsOurTemporary(const std::string& entry, const std::string& prefix) {
+    if (entry.size() != prefix.size() + RandomLength ||
+        entry.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    return std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// A temporary nobody holds locked was left by a writer that was killed: its
+// creator keeps the lock from creation to rename. Removed under our own lock,
+// and only if the name still means the file we locked.
+void RemoveStaleTemporaries(const fs::path& folder, const std::string& prefix) {
+    DIR* d = opendir(folder.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> candidates;
+    while (dirent* e = readdir(d))
+        if (IsOurTemporary(e->d_name, prefix))
+            candidates.push_back(e->d_name);
+    closedir(d);
+    for (const auto& name : candidates) {
+        const fs::path path = folder / name;
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {
+        }, named{};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+            S_ISREG(held.st_mode) && ::lstat(path.c_str(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+int CreateTemporaryBeside(const fs::path& target, fs::path& temp) {
+    const std::string prefix = TemporaryPrefix(target.filename().string());
+    RemoveStaleTemporaries(target.parent_path(), prefix);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        std::string name = (target.parent_path() / (prefix + "XXXXXX")).string();
+        int fd = ::mkstemp(name.data());
+        if (fd < 0) {
+            SetLastErrorFromErrno(errno, "create a temporary file beside " + target.string());
+            return -1;
+        }
+        // Between mkstemp and the lock another saver may have taken the new
+        // file for stale and removed it; then it is made again.
+        struct stat held {
+        }, named{};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &held) == 0 && held.st_nlink > 0 &&
+            ::lstat(name.c_str(), &named) == 0 && held.st_ino == named.st_ino) {
+            temp = name;
+            return fd;
+        }
+        ::close(fd);
+    }
+    SetLastError(ErrorCode::WriteFault, "no temporary file beside " + target.string());
+    return -1;
+}
+
 std::unique_ptr<AtomicFile> AtomicFile::Create(std::u16string_view devicePath) {
     auto host = HostPathOf(devicePath);
     if (!host)
@@ -264,11 +353,11 @@ std::unique_ptr<AtomicFile> AtomicFile::Create(std::u16string_view devicePath) {
         SetLastError(ErrorCode::PathNotFound, "folder missing: \"" + Describe(devicePath) + "\"");
         return nullptr;
     }
-    std::string temp =
-        (host->parent_path() / ("." + host->filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(temp.data());
+    fs::path temp;
+    int fd = CreateTemporaryBeside(*host, temp);
     if (fd < 0) {
-        SetLastErrorFromErrno(errno, "create temporary file for \"" + Describe(devicePath) + "\"");
+        SetLastError(LastError().code, "create temporary file for \"" + Describe(devicePath) +
+                                           "\": " + LastError().message);
         return nullptr;
     }
     ::fchmod(fd, 0644);
@@ -281,9 +370,9 @@ std::unique_ptr<AtomicFile> AtomicFile::Create(std::u16string_view devicePath) {
 
 AtomicFile::~AtomicFile() {
     if (!m_done) {
-        m_file.reset();
         std::error_code ec;
-        fs::remove(m_temp, ec);
+        fs::remove(m_temp, ec); // while still locked, so no one else takes it for stale
+        m_file.reset();
     }
 }
 
@@ -294,7 +383,7 @@ bool AtomicFile::Commit() {
     bool ok = !m_file->m_writeFailed && m_file->Flush();
     if (!ok && LastError().code == ErrorCode::None)
         SetLastError(ErrorCode::WriteFault, "an earlier write failed");
-    m_file.reset();
+    // Renamed while the lock is held: until then it is a live temporary.
     if (ok && ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
         SetLastErrorFromErrno(errno, "replace \"" + m_target.string() + "\"");
         ok = false;
@@ -302,8 +391,10 @@ bool AtomicFile::Commit() {
     if (!ok) {
         std::error_code ec;
         fs::remove(m_temp, ec);
+        m_file.reset();
         return false;
     }
+    m_file.reset();
     int dir = ::open(m_target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);

@@ -24,20 +24,29 @@ std::string Env(const char* name) {
 
 bool ParseScreenSize(std::string_view text, int& width, int& height) {
     size_t x = text.find_first_of("xX");
-    if (x == std::string_view::npos || x == 0 || x + 1 >= text.size())
+    if (x == std::string_view::npos)
         return false;
-    auto number = [](std::string_view s, int& out) {
-        if (s.empty() || s.size() > 5)
+    auto number = [](std::string_view s, int limit, int& out) {
+        // Digits only: no sign, no blanks; five of them cannot overflow.
+        if (s.empty() || s.size() > 5 || s.find_first_not_of("0123456789") != s.npos)
             return false;
-        out = 0;
-        for (char c : s) {
-            if (c < '0' || c > '9')
-                return false;
-            out = out * 10 + (c - '0');
-        }
-        return out >= 1 && out <= 8192;
+        int v = 0;
+        for (char c : s)
+            v = v * 10 + (c - '0');
+        if (v < 1 || v > limit)
+            return false;
+        out = v;
+        return true;
     };
-    return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
+    int w = 0, h = 0;
+    // Either orientation of the largest screen, never more pixels than it has.
+    if (!number(text.substr(0, x), MaxScreenSide, w) ||
+        !number(text.substr(x + 1), MaxScreenSide, h) ||
+        static_cast<int64_t>(w) * h > static_cast<int64_t>(MaxScreenWidth) * MaxScreenHeight)
+        return false;
+    width = w;
+    height = h;
+    return true;
 }
 
 HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
@@ -46,7 +55,9 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
     h.root = std::filesystem::absolute(root.empty() ? std::string("device") : root);
     std::string screen = Env("CE_SCREEN");
     if (!screen.empty() && !ParseScreenSize(screen, h.screenWidth, h.screenHeight))
-        std::fprintf(stderr, "CE_SCREEN=\"%s\" is not WxH; using 480x272\n", screen.c_str());
+        std::fprintf(
+            stderr, "CE_SCREEN=\"%s\" is not WxH with sizes from 1x1 up to %dx%d; using %dx%d\n",
+            screen.c_str(), MaxScreenWidth, MaxScreenHeight, h.screenWidth, h.screenHeight);
     std::string backend = Env("CE_BACKEND");
     if (backend == "headless")
         h.backend = BackendKind::Headless;
@@ -77,11 +88,13 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
 void Initialize(const HostSettings& settings) {
     if (g_initialized)
         WindowSystem::Get().Clear(); // windows of the previous backend go with it
-    g_host = settings;
     g_backend.reset();
+    // In force before the backend starts: it may already report (a bad script
+    // line goes to the transcript), and reporting must not fall back to defaults.
+    g_host = settings;
+    g_initialized = true;
     g_backend =
         settings.backend == BackendKind::Sdl ? MakeSdlBackend(g_host) : MakeHeadlessBackend(g_host);
-    g_initialized = true;
 }
 
 const HostSettings& Host() {

@@ -1,10 +1,15 @@
 #include "platform/file.h"
 #include "platform/error.h"
+#include "platform/registry.h"
 #include "platform/testing/temp_device.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 using namespace platform;
 using platform::testing::TempDevice;
@@ -214,4 +219,108 @@ TEST(AtomicFile, ReplacesWholeOrNotAtAll) {
               2); // Velvane.ini, ro
     EXPECT_FALSE(AtomicFile::Create(u"\\missing\\x.ini"));
     EXPECT_EQ(LastError().code, ErrorCode::PathNotFound);
+}
+
+namespace {
+// A save killed before its commit: the child writes a temporary and dies
+// without cleaning up, as under kill -9.
+void KilledSave(std::u16string_view devicePath) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        auto f = AtomicFile::Create(devicePath);
+        if (f)
+            f->Stream().Write("half", 4);
+        ::_exit(f ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+std::vector<std::string> Names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+TEST(AtomicFile, TheNextSaveRemovesTemporariesOfKilledSavesButNoLiveOne) {
+    TempDevice device;
+    device.Put(u"\\Velvane.ini", "old");
+    device.Put(u"\\.Other.ini.Ab12Cd", "not ours to judge");
+    device.Put(u"\\.Velvane.ini.backup", "a user's own file");
+    // Saves killed one after the other leave one temporary, not one each.
+    for (int i = 0; i < 3; ++i)
+        KilledSave(u"\\Velvane.ini");
+    EXPECT_EQ(Names(device.Root()).size(), 4u);
+
+    // Another writer of the same file is busy right now: its temporary stays.
+    auto live = AtomicFile::Create(u"\\Velvane.ini");
+    ASSERT_TRUE(live);
+    ASSERT_TRUE(live->Stream().Write("live", 4));
+    EXPECT_TRUE(ReplaceFileContents(u"\\Velvane.ini", "saved"));
+    EXPECT_EQ(device.Get(u"\\Velvane.ini"), "saved");
+    auto names = Names(device.Root());
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[0], ".Other.ini.Ab12Cd");
+    EXPECT_EQ(names[1], ".Velvane.ini.backup");
+    EXPECT_EQ(names[2].substr(0, 14), ".Velvane.ini.~"); // the live one
+    EXPECT_EQ(names[3], "Velvane.ini");
+    EXPECT_TRUE(live->Commit());
+    EXPECT_EQ(device.Get(u"\\Velvane.ini"), "live");
+    EXPECT_EQ(Names(device.Root()).size(), 3u);
+}
+
+TEST(AtomicFile, NamesUpToTheLimitCanBeSaved) {
+    TempDevice device;
+    struct Case {
+        std::string name;
+    } cases[] = {
+        {std::string(247, 'a')},
+        {std::string(248, 'b')},
+        {std::string(255, 'c')},
+        {"x" +
+         [] {
+             std::string s;
+             for (int i = 0; i < 127; ++i)
+                 s += "\xC3\xA4"; // ä: the cut must not split it
+             return s;
+         }()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        std::u16string path = u"\\" + FromUtf8(c.name);
+        KilledSave(path);
+        EXPECT_TRUE(ReplaceFileContents(path, "saved")) << LastError().message;
+        EXPECT_EQ(device.Get(path), "saved");
+        // The killed save's temporary went with this one.
+        EXPECT_EQ(Names(device.Root()), std::vector<std::string>{c.name});
+        std::filesystem::remove(device.Root() / c.name);
+    }
+}
+
+TEST(AtomicFile, RegistryImagesShareTheCleanUp) {
+    TempDevice device;
+    const auto target = device.Root() / "backup.reg";
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::filesystem::path temp;
+        ::_exit(CreateTemporaryBeside(target, temp) >= 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto withoutStore = [&] {
+        auto names = Names(device.Root());
+        names.erase(
+            std::remove_if(names.begin(), names.end(),
+                           [](const std::string& n) { return n.rfind(".registry", 0) == 0; }),
+            names.end());
+        return names;
+    };
+    ASSERT_EQ(withoutStore().size(), 1u); // the stale temporary
+    ASSERT_TRUE(RegCopyFile(u"\\backup.reg")) << LastError().message;
+    EXPECT_EQ(withoutStore(), std::vector<std::string>{"backup.reg"});
 }

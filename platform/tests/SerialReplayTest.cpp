@@ -1,5 +1,6 @@
 #include "platform/error.h"
 #include "platform/headless.h"
+#include "platform/host.h"
 #include "platform/serial.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -126,6 +128,79 @@ TEST_F(Replay, MissingOrEmptyFile) {
     source = ParsePortSource("replay:" + Write("\n\n"));
     EXPECT_FALSE(SerialPort::Open(*source, "COM1:"));
     EXPECT_NE(LastError().message.find("no lines"), std::string::npos);
+}
+
+TEST_F(Replay, RawKeepsTheBytesAsRecorded) {
+    auto source = ParsePortSource("replay:" + Write(Log) + ",raw,speed=2");
+    ASSERT_TRUE(source);
+    EXPECT_TRUE(source->raw);
+    EXPECT_DOUBLE_EQ(source->speed, 2.0);
+    auto port = SerialPort::Open(*source, "COM1:");
+    ASSERT_TRUE(port) << LastError().message;
+    // The same epochs, but LF-only ends and the blank line arrive as they are.
+    EXPECT_EQ(ReadAll(*port), "$GPGGA,120000,x\n$GPGSV,1\n\n$GPRMC,120000,A\n");
+    headless::AdvanceClock(500);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120001,A\r\n$GPGSA,2\n");
+    headless::AdvanceClock(500);
+    EXPECT_EQ(ReadAll(*port), "$GPGGA,120002,x\n");
+
+    // A last line without its end stays without one.
+    source = ParsePortSource("replay:" + Write("$GPRMC,1,A\r\r\n$GPRMC,2,A") + ",raw");
+    port = SerialPort::Open(*source, "COM1:");
+    ASSERT_TRUE(port);
+    headless::AdvanceClock(1000);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,1,A\r\r\n$GPRMC,2,A");
+}
+
+TEST_F(Replay, OnlyARegularFileIsReplayed) {
+    const auto fifo = device.Root() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {device.Root().string(), "is a folder"},
+        {"/dev/zero", "not a regular file"},
+        {fifo.string(), "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        // Each would throw, read forever or wait for a writer.
+        auto source = ParsePortSource("replay:" + c.path);
+        ASSERT_TRUE(source);
+        EXPECT_FALSE(SerialPort::Open(*source, "COM1:")) << c.path;
+        EXPECT_NE(LastError().message.find(c.reason), std::string::npos)
+            << c.path << ": " << LastError().message;
+    }
+}
+
+TEST(SerialPortOpen, TheReasonReachesStderrAndTheTranscript) {
+    platform::testing::TempDevice device;
+    HostSettings h = Host();
+    h.ports = "COM1=replay:" + (device.Root() / "missing.nmea").string() +
+              ";COM2=serial:/dev/x;COM3=tty:" + (device.Root() / "no-tty").string();
+    Initialize(h);
+    struct Case {
+        const char16_t* port;
+        std::string reason;
+    } cases[] = {
+        {u"COM1:", "missing.nmea"},
+        {u"COM2:", "is not tty:, gpsd: or replay:"},
+        {u"COM3:", "no-tty"},
+        {u"COM4:", "not in the port map"},
+    };
+    for (const auto& c : cases) {
+        TranscriptClear();
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(SerialPort::Open(c.port));
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        const Error why = LastError();
+        EXPECT_NE(why.message.find(c.reason), std::string::npos) << why.message;
+        EXPECT_NE(err.find(why.message), std::string::npos) << err;
+        auto lines = TranscriptLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("event=open-failed"), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
+    }
 }
 
 } // namespace

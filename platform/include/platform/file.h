@@ -81,6 +81,13 @@ private:
     bool m_done = false;
 };
 
+// Creates a temporary file beside a host file, to replace it by rename, and
+// returns its descriptor (-1 with LastError). The name always fits the name
+// limit however long the target's is. The file stays locked while the
+// descriptor is open; temporaries of the same target that nobody holds (their
+// writer was killed) are removed first, live ones never.
+int CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temp);
+
 // Writes bytes to a file through AtomicFile.
 bool ReplaceFileContents(std::u16string_view devicePath, std::string_view bytes);
 // Reads a whole file; nullopt with LastError on failure.

@@ -31,7 +31,13 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile);
 void Initialize(const HostSettings& settings);
 const HostSettings& Host();
 
-// Parses "WxH"; false on anything else or sizes outside 1..8192.
+// The largest screen: 7680x4320 either way round.
+constexpr int MaxScreenWidth = 7680;
+constexpr int MaxScreenHeight = 4320;
+constexpr int MaxScreenSide = MaxScreenWidth;
+
+// Parses "WxH" (digits only, 1x1 up to the largest screen); false, with width
+// and height untouched, on anything else.
 bool ParseScreenSize(std::string_view text, int& width, int& height);
 
 } // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
 // Serial ports as the device knows them ("COM1:"), served on this host by a
 // tty, a gpsd server or a replayed NMEA log, as the port map (CE_PORTS) says:
-//   COM1=tty:/dev/ttyUSB0;COM2=gpsd:localhost:2947;COM3=replay:drive.nmea,speed=2,loop
+//   COM1=tty:/dev/ttyUSB0;COM2=gpsd:localhost:2947;COM3=replay:drive.nmea,speed=2,loop,raw
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,6 +18,7 @@ struct PortSource {
     std::string service = "2947";
     double speed = 1.0; // replay: epochs per second
     bool loop = false;  // replay: start over at the end
+    bool raw = false;   // replay: the bytes exactly, line ends as recorded
 };
 
 // One SOURCE of the map; nullopt with LastError InvalidParameter saying why.

@@ -124,10 +124,20 @@ public:
     void Advance(uint64_t ms) {
         auto& system = WindowSystem::Get();
         const uint64_t target = m_ticks + ms;
+        // The clock jumps from one due timer to the next. A wait so long that
+        // its timers would fire more often than this jumps the rest at once:
+        // each timer fires once at its end, missed periods not made up, as on
+        // a device whose program was busy.
+        constexpr int MaxFiringsPerWait = 100000;
+        int rounds = 0;
         while (!system.QuitPosted()) {
             uint64_t next = system.NextDue();
             if (next > target)
                 break;
+            if (++rounds > MaxFiringsPerWait) {
+                TranscriptWrite("clock jump ms=" + std::to_string(target - m_ticks));
+                break;
+            }
             if (next > m_ticks)
                 m_ticks = next;
             system.Pump();

@@ -45,26 +45,24 @@ bool SyncPath(const std::filesystem::path& path, int flags) {
 // A temporary file beside the target, removed again unless kept.
 class TempFile {
 public:
-    explicit TempFile(const std::filesystem::path& target) {
-        std::string templ =
-            (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-        int fd = ::mkstemp(templ.data());
-        if (fd < 0) {
-            SetLastErrorFromErrno(errno, "temporary file beside " + target.string());
-            return;
-        }
-        ::close(fd);
-        m_path = templ;
+    // The descriptor stays open: it holds the lock that marks the file live.
+    explicit TempFile(const std::filesystem::path& target)
+        : m_fd(CreateTemporaryBeside(target, m_path)) {
+        if (m_fd < 0)
+            m_path.clear();
     }
     ~TempFile() {
         if (!m_path.empty())
             ::unlink(m_path.c_str());
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     const std::filesystem::path& Path() const { return m_path; }
     void Keep() { m_path.clear(); }
 
 private:
     std::filesystem::path m_path;
+    int m_fd;
 };
 
 // Checks the file header before SQLite sees the bytes, so that the reasons

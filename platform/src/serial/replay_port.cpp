@@ -8,8 +8,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace platform::serial {
@@ -41,29 +42,71 @@ std::string_view EpochTime(std::string_view line) {
     return line.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
 }
 
+// Far beyond any drive's log; keeps a wrong file from filling memory.
+constexpr off_t MaxReplaySize = 256 * 1024 * 1024;
+
+// The whole log, from a regular file only: a folder, a device such as
+// /dev/zero or a FIFO would fail or never end, and opening never waits.
+bool ReadSource(const std::string& path, std::string& bytes) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        SetLastErrorFromErrno(errno, "open replay file " + path);
+        return false;
+    }
+    struct stat st {};
+    bool ok = false;
+    if (::fstat(fd, &st) != 0)
+        SetLastErrorFromErrno(errno, "open replay file " + path);
+    else if (!S_ISREG(st.st_mode))
+        SetLastError(ErrorCode::InvalidParameter,
+                     "replay file " + path + " is " +
+                         (S_ISDIR(st.st_mode) ? "a folder" : "not a regular file") +
+                         "; a replay needs a recorded log");
+    else if (st.st_size > MaxReplaySize)
+        SetLastError(ErrorCode::NotEnoughMemory, "replay file " + path + " is larger than " +
+                                                     std::to_string(MaxReplaySize >> 20) + " MB");
+    else
+        ok = true;
+    while (ok) {
+        char buffer[65536];
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            SetLastErrorFromErrno(errno, "read replay file " + path);
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(MaxReplaySize)) {
+            SetLastError(ErrorCode::NotEnoughMemory, "replay file " + path + " keeps growing");
+            ok = false;
+        } else {
+            bytes.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
 class ReplayPort final : public SerialPort {
 public:
-    ReplayPort(std::string name, double speed, bool loop)
-        : SerialPort(std::move(name)), m_speed(speed), m_loop(loop) {}
+    ReplayPort(std::string name, double speed, bool loop, bool raw)
+        : SerialPort(std::move(name)), m_speed(speed), m_loop(loop), m_raw(raw) {}
 
     bool Load(const std::string& path) {
-        errno = ENOENT;
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            SetLastErrorFromErrno(errno, "open replay file " + path);
+        std::string bytes;
+        if (!ReadSource(path, bytes))
             return false;
-        }
-        const std::string raw((std::istreambuf_iterator<char>(in)), {});
         std::string_view epochTime;
-        std::string_view rest = raw;
-        // Line ends become CR LF whatever the log was saved with.
+        std::string_view rest = bytes;
         while (!rest.empty()) {
             size_t lf = rest.find('\n');
-            std::string_view line = rest.substr(0, lf);
-            rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
-            while (!line.empty() && line.back() == '\r')
+            std::string_view whole = rest.substr(0, lf == std::string_view::npos ? lf : lf + 1);
+            rest.remove_prefix(whole.size());
+            std::string_view line = whole;
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
                 line.remove_suffix(1);
-            if (line.empty())
+            if (line.empty() && !m_raw)
                 continue;
             std::string_view time = EpochTime(line);
             if (!time.empty()) {
@@ -72,10 +115,16 @@ public:
                     m_epochEnds.push_back(m_data.size());
                 epochTime = time;
             }
-            m_data.append(line);
-            m_data.append("\r\n");
+            // Line ends become CR LF whatever the log was saved with, unless
+            // the bytes are to arrive exactly as recorded.
+            if (m_raw) {
+                m_data.append(whole);
+            } else {
+                m_data.append(line);
+                m_data.append("\r\n");
+            }
         }
-        if (m_data.empty()) {
+        if (m_data.empty() || (m_raw && m_data.find_first_not_of("\r\n") == std::string::npos)) {
             SetLastError(ErrorCode::InvalidData, "replay file " + path + " holds no lines");
             return false;
         }
@@ -135,6 +184,7 @@ private:
     std::vector<size_t> m_epochEnds; // end offset of each epoch in m_data
     double m_speed;
     bool m_loop;
+    bool m_raw;
     uint32_t m_lastTick = 0;
     uint64_t m_elapsedMs = 0;
     uint64_t m_sent = 0;
@@ -144,7 +194,8 @@ private:
 } // namespace
 
 std::unique_ptr<SerialPort> OpenReplay(const PortSource& source, std::string name) {
-    auto port = std::make_unique<ReplayPort>(std::move(name), source.speed, source.loop);
+    auto port =
+        std::make_unique<ReplayPort>(std::move(name), source.speed, source.loop, source.raw);
     if (!port->Load(source.path))
         return nullptr;
     return port;

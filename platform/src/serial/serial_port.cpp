@@ -5,6 +5,7 @@
 #include "platform/transcript.h"
 #include "serial_ports.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace platform {
@@ -100,6 +101,8 @@ std::optional<PortSource> ParsePortSource(std::string_view text) {
             std::string_view option = Trim(rest.substr(comma + 1));
             if (option == "loop") {
                 source.loop = true;
+            } else if (option == "raw") {
+                source.raw = true;
             } else if (StartsWith(option, "speed=")) {
                 std::string value(option.substr(6));
                 char* end = nullptr;
@@ -153,9 +156,16 @@ std::unique_ptr<SerialPort> SerialPort::Open(std::u16string_view deviceName) {
         return nullptr;
     }
     auto source = FindPortSource(Host().ports, *number);
-    if (!source)
-        return nullptr;
-    return Open(*source, name);
+    std::unique_ptr<SerialPort> port = source ? Open(*source, name) : nullptr;
+    if (!port) {
+        // The program's own message names only the port; the reason goes to
+        // the user beside it.
+        const Error why = LastError();
+        std::fprintf(stderr, "%s cannot be opened: %s\n", name.c_str(), why.message.c_str());
+        serial::NotePort(name, "open-failed", why.message);
+        SetLastError(why.code, why.message);
+    }
+    return port;
 }
 
 std::unique_ptr<SerialPort> SerialPort::Open(const PortSource& source, std::string name) {

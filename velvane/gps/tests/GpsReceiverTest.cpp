@@ -269,4 +269,28 @@ TEST_F(Receiver, ListenerDeletingTheReceiverEndsThePoll) {
         << "nothing is dispatched from a deleted receiver";
 }
 
+// A replay gives the bytes exactly with "raw": a log saved with LF-only ends
+// then reaches the line cutting as a tty would deliver it.
+TEST_F(Receiver, ReplayedLineEndsAsRecordedOrMended) {
+    std::ofstream(device.Root() / "log.nmea", std::ios::binary)
+        << "$GPRMC,100000,A\n$GPGGA,100000\r\n";
+    const std::string log = (device.Root() / "log.nmea").string();
+    struct Case {
+        std::string options;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"", {"RMC:$GPRMC,100000,A\r\n", "GGA:$GPGGA,100000\r\n"}},
+        {",raw", {"RMC:$GPRMC,100000,A\n$GPGGA,100000\r\n"}},
+    };
+    for (const auto& c : cases) {
+        UsePorts("COM2=replay:" + log + c.options);
+        Recorder lines;
+        GpsReceiver receiver(nullptr);
+        receiver.AddSentenceListener(&lines);
+        ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 2\r\nBaudRate = 4800\r\n")));
+        receiver.Poll();
+        EXPECT_EQ(lines.lines, c.lines) << c.options;
+    }
+}
+
 } // namespace
