@@ -1,6 +1,7 @@
 #include "../backend.h"
 #include "../window_system.h"
 #include "automation.h"
+#include "platform/dialog.h"
 #include "platform/headless.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
@@ -201,7 +202,8 @@ public:
             if (!id)
                 return bad("needs a control id");
             TranscriptWrite("click id=" + std::to_string(*id));
-            if (!m_click || !m_click(static_cast<int>(*id)))
+            Dialog* dialog = Dialog::Topmost();
+            if (!dialog || !dialog->Click(static_cast<int>(*id)))
                 bad("no dialog has a control " + std::to_string(*id));
         } else if (verb == "answer") {
             auto id = AnswerId(arg(2));
@@ -240,7 +242,6 @@ public:
     std::vector<ScriptCommand> m_script;
     size_t m_next = 0;
     bool m_quitSent = false;
-    std::function<bool(int)> m_click;
     uint64_t m_ticks = 0;
     uint64_t m_tickBase = 0;
     int64_t m_utcStartMs = 0;
@@ -313,11 +314,6 @@ void LoadScript(const std::string& text) {
 bool RunScriptStep() {
     auto* h = Headless();
     return h && h->Step();
-}
-
-void SetClickHandler(std::function<bool(int id)> handler) {
-    if (auto* h = Headless())
-        h->m_click = std::move(handler);
 }
 
 } // namespace headless
