@@ -104,6 +104,25 @@ public:
         return DefaultAnswer(buttons);
     }
 
+    // Headless dialogs never wait: they take their queued answer.
+    std::optional<std::u16string> ShowFileDialog(const FileDialogOptions& options) override {
+        auto answer = TakeFileAnswer(options.title);
+        if (answer && *answer && (*answer)->size() + 1 <= options.maxLength)
+            return **answer;
+        return std::nullopt;
+    }
+
+    std::optional<std::optional<std::u16string>> TakeFileAnswer(std::u16string_view title) {
+        for (auto it = m_files.begin(); it != m_files.end(); ++it) {
+            if (it->title == u"*" || it->title == title) {
+                auto path = it->path;
+                m_files.erase(it);
+                return path;
+            }
+        }
+        return std::nullopt;
+    }
+
     void Wait(int64_t) override {
         if (!Step()) {
             // The end of the script counts as quit; if the program is still
@@ -281,16 +300,7 @@ void QueueFileDialogAnswer(std::u16string title, std::optional<std::u16string> p
 
 std::optional<std::optional<std::u16string>> TakeFileDialogAnswer(std::u16string_view title) {
     auto* h = Headless();
-    if (!h)
-        return std::nullopt;
-    for (auto it = h->m_files.begin(); it != h->m_files.end(); ++it) {
-        if (it->title == u"*" || it->title == title) {
-            auto path = it->path;
-            h->m_files.erase(it);
-            return path;
-        }
-    }
-    return std::nullopt;
+    return h ? h->TakeFileAnswer(title) : std::nullopt;
 }
 
 void AdvanceClock(uint32_t milliseconds) {
