@@ -5,9 +5,18 @@
 #include "platform/messagebox.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform {
+
+struct FileDialogOptions;
+
+// A backend derives what it keeps for each window from this.
+struct WindowBackendData {
+    virtual ~WindowBackendData() = default;
+};
 
 class Backend {
 public:
@@ -19,6 +28,9 @@ public:
     // Shows a box and returns the answer id; the caller writes the transcript.
     virtual int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                                MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
+    // Lets the user choose a file to open or save: its device path, nothing
+    // when cancelled. The caller writes the transcript.
+    virtual std::optional<std::u16string> ShowFileDialog(const FileDialogOptions& options) = 0;
 
     // Window life and looks; the backend mirrors them (SDL windows) or not.
     virtual void WindowCreated(Window&) {}

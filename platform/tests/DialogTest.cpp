@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 using namespace platform;
 
 namespace {
@@ -290,4 +293,195 @@ TEST(FileDialog, BrowsesFoldersAndChecksTheName) {
     ASSERT_TRUE(got);
     EXPECT_EQ(*got, std::optional<std::u16string>(u"\\Programme\\Velvane\\Skins\\day.ini"));
     PumpMessages();
+}
+
+namespace {
+
+// One of each kind, as the probes below expect them.
+DialogTemplate KindsTemplate() {
+    DialogTemplate t;
+    t.caption = u"Arten";
+    t.cx = 200;
+    t.cy = 120;
+    t.controls = {
+        {10, ControlKind::Edit, u"abc", 4, 4, 80, 12, 0},
+        {11, ControlKind::Edit, u"", 90, 4, 80, 12, ControlStyle::Disabled},
+        {12, ControlKind::ListBox, u"", 4, 20, 80, 40,
+         ControlStyle::Notify | ControlStyle::VScroll},
+        {13, ControlKind::Edit, u"", 90, 20, 80, 12, ControlStyle::Hidden},
+        {14, ControlKind::CheckBox, u"Haken", 96, 48, 40, 10, 0},
+        {15, ControlKind::CheckBox, u"Knopf", 140, 48, 40, 12, ControlStyle::PushLike},
+        {-1, ControlKind::GroupBox, u"Rahmen", 90, 36, 100, 40, 0},
+        {16, ControlKind::PushButton, u"", 4, 64, 50, 14, 0},
+        {-1, ControlKind::Static, u"Über dem Knopf", 4, 64, 50, 14, 0},
+        {17, ControlKind::RadioButton, u"Eins", 96, 62, 40, 10, ControlStyle::Group},
+        {IdOk, ControlKind::PushButton, u"OK", 4, 90, 50, 14, ControlStyle::Default},
+        {18, ControlKind::Edit, u"", 90, 90, 80, 12, ControlStyle::Disabled},
+    };
+    return t;
+}
+
+} // namespace
+
+TEST(Dialog, ControlsTakeTheirOwnTapsKeysAndCharacters) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Dialog* d = Dialog::CreateModeless(KindsTemplate(), r, nullptr);
+    ASSERT_TRUE(d);
+    Window& w = d->GetWindow();
+    for (auto s : {u"eins", u"zwei", u"drei"})
+        d->AddString(12, s);
+    EXPECT_EQ(d->Focus(), 10); // the first enabled, visible edit
+
+    // Tab goes round the edits and list boxes that can take it.
+    std::vector<int> focus;
+    for (int i = 0; i < 3; ++i) {
+        w.Key(vk::Tab);
+        focus.push_back(d->Focus());
+    }
+    EXPECT_EQ(focus, (std::vector<int>{12, 10, 12}));
+
+    // Keys and characters reach the focused control only.
+    w.Char(u'x');
+    w.Key(vk::Down);
+    w.Key(vk::Down);
+    EXPECT_EQ(d->GetText(10), u"abc");
+    EXPECT_EQ(d->GetCurSel(12), 1);
+    d->Enable(12, false);
+    w.Key(vk::Up); // a disabled list box keeps its selection
+    EXPECT_EQ(d->GetCurSel(12), 1);
+    d->SetFocus(10);
+    w.Char(u'd');
+    w.Char(u'\t'); // control characters are not text
+    w.Key(vk::Back);
+    w.Key(vk::Back);
+    w.Char(u'Z');
+    EXPECT_EQ(d->GetText(10), u"abZ");
+    d->SetFocus(18);
+    w.Char(u'q'); // nor does a disabled edit take any
+    EXPECT_EQ(d->GetText(18), u"");
+    d->SetFocus(10);
+    d->SetText(10, std::u16string(1023, u'a'));
+    w.Char(u'b');
+    w.Char(u'c');
+    EXPECT_EQ(d->GetText(10).size(), 1024u);
+
+    // Statics and group boxes let taps through to what lies below them.
+    auto centre = [&](int id) {
+        Rect c = d->ControlRect(id);
+        w.Tap((c.left + c.right) / 2, (c.top + c.bottom) / 2);
+    };
+    centre(14);
+    centre(16);
+    centre(15);
+    EXPECT_TRUE(d->IsChecked(14));
+    EXPECT_TRUE(d->IsChecked(15));
+    std::vector<std::string> expected = {"12:3", "12:3", "10:1", "10:1", "10:1",
+                                         "10:1", "10:1", "14:0", "16:0", "15:0"};
+    EXPECT_EQ(r.commands, expected);
+    d->Destroy();
+    PumpMessages();
+}
+
+TEST(Dialog, EachKindPaintsItsState) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Dialog* d = Dialog::CreateModeless(KindsTemplate(), r, nullptr);
+    ASSERT_TRUE(d);
+    for (auto s : {u"eins", u"zwei", u"drei"})
+        d->AddString(12, s);
+    const int line = d->UnitsToPixelsY(8);
+    // The box of a check box or radio button, and a point of its mark.
+    auto box = [&](int id) {
+        Rect c = d->ControlRect(id);
+        int size = std::min(c.Height(), line) - 2;
+        int top = c.top + (c.Height() - size) / 2;
+        return Rect{c.left, top, c.left + size, top + size};
+    };
+    auto tick = [&](int id) { return Point{box(id).left + 2, box(id).top + box(id).Height() / 2}; };
+    auto dot = [&](int id) {
+        Rect b = box(id);
+        return Point{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    };
+    auto corner = [&](int id) { return Point{d->ControlRect(id).left, d->ControlRect(id).top}; };
+    auto insideEnd = [&](int id) {
+        Rect c = d->ControlRect(id);
+        return Point{c.right - 3, c.bottom - 3};
+    };
+    auto row = [&](int id, int index) {
+        Rect c = d->ControlRect(id);
+        return Point{c.left + 3, c.top + 2 + index * line + 1};
+    };
+    const Color white = Rgb(255, 255, 255), black = Rgb(0, 0, 0), face = Rgb(212, 208, 200);
+    const Color light = Rgb(192, 192, 192), shadow = Rgb(128, 128, 128), navy = Rgb(0, 0, 128);
+    struct Probe {
+        const char* what;
+        std::function<void()> change;
+        Point at;
+        Color expected;
+    } probes[] = {
+        {"an unchecked check box is empty", [] {}, tick(14), white},
+        {"a checked one has its tick", [&] { d->Check(14, true); }, tick(14), black},
+        {"an unchecked radio button is empty", [] {}, dot(17), white},
+        {"a checked one has its dot", [&] { d->Check(17, true); }, dot(17), black},
+        {"a push-like check box stands out", [] {}, corner(15), light},
+        {"and is pressed in when checked", [&] { d->Check(15, true); }, corner(15), shadow},
+        {"the default button has a black frame", [] {}, corner(IdOk), black},
+        {"an enabled edit is white", [] {}, insideEnd(10), white},
+        {"a disabled one has the dialog's face", [] {}, insideEnd(18), face},
+        {"a list row without selection is white", [] {}, row(12, 1), white},
+        {"the selected row is highlighted", [&] { d->SetCurSel(12, 1); }, row(12, 1), navy},
+        {"a disabled list box still shows it", [&] { d->Enable(12, false); }, row(12, 1), navy},
+    };
+    for (auto& p : probes) {
+        p.change();
+        PumpMessages();
+        EXPECT_EQ(d->GetWindow().Surface().GetPixel(p.at.x, p.at.y), p.expected)
+            << p.what << " at " << p.at.x << "," << p.at.y;
+    }
+    d->Destroy();
+    PumpMessages();
+}
+
+TEST(Dialog, AModelessDialogEndedInItsOwnHandlerLastsUntilItsHandlerReturns) {
+    platform::testing::TempDevice device;
+    struct Closer : DialogHandler {
+        bool nestedTurn = false;
+        std::u16string seen;
+        void OnCommand(Dialog& d, int id, Notification) override {
+            if (id != IdOk)
+                return;
+            d.End(IdOk);
+            seen = d.GetText(10); // still there after End
+            if (nestedTurn)
+                PumpMessages(); // a nested loop may delete it before this returns
+        }
+    };
+    for (bool nested : {false, true}) {
+        Closer closer;
+        closer.nestedTurn = nested;
+        Dialog* d = Dialog::CreateModeless(KindsTemplate(), closer, nullptr);
+        ASSERT_TRUE(d);
+        Rect ok = d->ControlRect(IdOk);
+        d->GetWindow().Tap(ok.left + 2, ok.top + 2);
+        EXPECT_EQ(closer.seen, u"abc") << nested;
+        if (!nested) {
+            EXPECT_TRUE(d->IsEnded());
+            EXPECT_EQ(d->Result(), IdOk);
+        }
+        PumpMessages();
+        EXPECT_EQ(Dialog::Topmost(), nullptr) << nested;
+        EXPECT_TRUE(TopLevelWindows().empty()) << nested;
+    }
+}
+
+TEST(Dialog, DeletingAModelessDialogTakesItsWindowAlong) {
+    platform::testing::TempDevice device;
+    Recorder r;
+    Dialog* d = Dialog::CreateModeless(KindsTemplate(), r, nullptr);
+    ASSERT_TRUE(d);
+    delete d; // once only: its window going must not retire it a second time
+    PumpMessages();
+    EXPECT_TRUE(TopLevelWindows().empty());
+    EXPECT_EQ(Dialog::Topmost(), nullptr);
 }

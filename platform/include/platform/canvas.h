@@ -11,10 +11,11 @@
 #include <string>
 #include <string_view>
 
-typedef struct _cairo_surface cairo_surface_t;
-typedef struct _cairo cairo_t;
-
 namespace platform {
+
+// The pixels behind a canvas and the drawing context on them; only the
+// drawing code and the backends know what they are.
+struct CanvasSurface;
 
 enum class PenStyle { Solid, Null };
 
@@ -112,7 +113,7 @@ public:
 
     // For backends: the ARGB32 surface (alpha always 255). Flush before
     // reading its pixels directly, MarkDirty after writing them.
-    cairo_surface_t* Surface() const { return m_surface; }
+    CanvasSurface* Surface() const { return m_surface.get(); }
     void Flush() const;
     void MarkDirty();
 
@@ -185,7 +186,7 @@ public:
     bool TransparentBlt(const Rect& dst, const Canvas& src, const Rect& srcRect, Color key);
 
 protected:
-    explicit Canvas(cairo_surface_t* surface);
+    explicit Canvas(std::unique_ptr<CanvasSurface> surface);
 
 private:
     void FillPath(Color color);
@@ -195,8 +196,7 @@ private:
     void DrawLineText(int x, int y, std::u16string_view text, bool prefix);
     bool CopyPixels(const Rect& dst, const Canvas& src, const Rect& srcRect, const Color* key);
 
-    cairo_surface_t* m_surface = nullptr;
-    cairo_t* m_cr = nullptr;
+    std::unique_ptr<CanvasSurface> m_surface;
     int m_width = 0;
     int m_height = 0;
     Pen m_pen;

@@ -5,6 +5,7 @@
 // beside the main window. Dialogs are top-level windows (class "Dialog"
 // unless the template names another) that other code can find and move.
 #include "platform/canvas.h"
+#include "platform/lifetime.h"
 #include "platform/window.h"
 
 #include <cstdint>
@@ -69,6 +70,8 @@ struct DrawItemState {
 };
 
 class Dialog;
+class DialogControl;
+class ListBoxControl;
 
 class DialogHandler {
 public:
@@ -154,25 +157,29 @@ public:
     ~Dialog();
 
 private:
-    struct Control;
     class Host;
     Dialog(const DialogTemplate& tmpl, DialogHandler& handler);
+    // False when the window could not be made, or the dialog went during its
+    // OnInit.
     bool Build(Window* owner, bool modal);
-    Control* Find(int id);
-    const Control* Find(int id) const;
+    DialogControl* Find(int id);
+    const DialogControl* Find(int id) const;
+    ListBoxControl* FindList(int id);
+    const ListBoxControl* FindList(int id) const;
     void Paint(Canvas& canvas);
-    void PaintControl(Canvas& canvas, Control& c);
     void OnTap(int x, int y);
     void OnKey(int key);
     void OnChar(char16_t c);
-    void CheckRadio(Control& c);
-    void Notify(int id, Notification n);
+    bool ClickControl(DialogControl& control);
+    void UncheckGroup(DialogControl& chosen);
+    bool Notify(int id, Notification n);
+    void Unlist();
 
     DialogTemplate m_template;
     DialogHandler& m_handler;
     std::unique_ptr<Host> m_host;
     Window* m_window = nullptr;
-    std::vector<Control> m_controls;
+    std::vector<std::unique_ptr<DialogControl>> m_controls;
     Font m_font;
     int m_baseX = 4;
     int m_baseY = 8;
@@ -181,6 +188,7 @@ private:
     bool m_modal = false;
     bool m_ended = false;
     int m_result = 0;
+    Lifetime m_life;
 };
 
 // Pixel height of a font of this many points on the device's 96-dpi screen.

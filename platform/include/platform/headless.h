@@ -35,8 +35,4 @@ void LoadScript(const std::string& text);
 // Runs one script step; false when the script has ended.
 bool RunScriptStep();
 
-// `click ID` is handed to this (the dialog runtime installs it); false when
-// no dialog had such a control.
-void SetClickHandler(std::function<bool(int id)> handler);
-
 } // namespace platform::headless

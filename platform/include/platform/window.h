@@ -15,6 +15,8 @@
 namespace platform {
 
 class Window;
+// What the running backend keeps for a window; only backends know it.
+struct WindowBackendData;
 
 class WindowHandler {
 public:
@@ -89,8 +91,9 @@ public:
 
     bool SnapshotPng(const std::filesystem::path& hostPath);
 
-    // Opaque per-backend data (an SDL window, say).
-    void* m_backendData = nullptr;
+    // For backends: their data for this window (an SDL window, say).
+    WindowBackendData* BackendData() const { return m_backendData; }
+    void SetBackendData(WindowBackendData* data) { m_backendData = data; }
 
 private:
     Window(const WindowOptions& options, WindowHandler& handler);
@@ -107,6 +110,7 @@ private:
     bool m_paintPending = false;
     bool m_destroyed = false;
     bool m_creating = true; // until OnCreate has accepted
+    WindowBackendData* m_backendData = nullptr;
 
 public:
     WindowStyle Style() const { return m_style; }

@@ -1,4 +1,5 @@
 #include "platform/bitmap.h"
+#include "canvas_surface.h"
 #include "platform/error.h"
 #include "platform/file.h"
 #include "platform/resources.h"
@@ -54,7 +55,7 @@ std::unique_ptr<Bitmap> Bitmap::Decode(std::span<const uint8_t> bytes) {
     }
     stbi_image_free(rgba);
     cairo_surface_mark_dirty(surface);
-    return std::unique_ptr<Bitmap>(new Bitmap(surface));
+    return std::unique_ptr<Bitmap>(new Bitmap(std::make_unique<CanvasSurface>(surface)));
 }
 
 std::unique_ptr<Bitmap> Bitmap::Load(std::u16string_view devicePath) {

@@ -1,4 +1,5 @@
 #include "platform/canvas.h"
+#include "canvas_surface.h"
 #include "font_impl.h"
 #include "pixels.h"
 #include "platform/error.h"
@@ -117,18 +118,14 @@ std::vector<Point> FlatPixels(cairo_t* cr) {
 
 } // namespace
 
-Canvas::Canvas(cairo_surface_t* surface)
-    : m_surface(surface), m_cr(cairo_create(surface)),
-      m_width(cairo_image_surface_get_width(surface)),
-      m_height(cairo_image_surface_get_height(surface)) {
-    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
+Canvas::Canvas(std::unique_ptr<CanvasSurface> surface)
+    : m_surface(std::move(surface)), m_width(cairo_image_surface_get_width(m_surface->surface)),
+      m_height(cairo_image_surface_get_height(m_surface->surface)) {
+    cairo_set_antialias(m_surface->cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_fill_rule(m_surface->cr, CAIRO_FILL_RULE_WINDING);
 }
 
-Canvas::~Canvas() {
-    cairo_destroy(m_cr);
-    cairo_surface_destroy(m_surface);
-}
+Canvas::~Canvas() = default;
 
 std::unique_ptr<Canvas> Canvas::Create(int width, int height) {
     if (width < 1 || height < 1 || width > MaxSide || height > MaxSide) {
@@ -142,22 +139,22 @@ std::unique_ptr<Canvas> Canvas::Create(int width, int height) {
         SetLastError(ErrorCode::NotEnoughMemory, "canvas surface");
         return nullptr;
     }
-    std::unique_ptr<Canvas> canvas(new Canvas(surface));
-    cairo_set_source_rgb(canvas->m_cr, 1, 1, 1);
-    cairo_paint(canvas->m_cr);
+    std::unique_ptr<Canvas> canvas(new Canvas(std::make_unique<CanvasSurface>(surface)));
+    cairo_set_source_rgb(canvas->m_surface->cr, 1, 1, 1);
+    cairo_paint(canvas->m_surface->cr);
     return canvas;
 }
 
 void Canvas::Flush() const {
-    cairo_surface_flush(m_surface);
+    cairo_surface_flush(m_surface->surface);
 }
 void Canvas::MarkDirty() {
-    cairo_surface_mark_dirty(m_surface);
+    cairo_surface_mark_dirty(m_surface->surface);
 }
 
 bool Canvas::SavePng(const std::filesystem::path& hostPath) const {
     Flush();
-    cairo_status_t status = cairo_surface_write_to_png(m_surface, hostPath.c_str());
+    cairo_status_t status = cairo_surface_write_to_png(m_surface->surface, hostPath.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
         SetLastError(ErrorCode::WriteFault,
                      "writing " + hostPath.string() + ": " + cairo_status_to_string(status));
@@ -172,8 +169,8 @@ Color Canvas::GetPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return InvalidColor;
     Flush();
-    const uint8_t* row =
-        cairo_image_surface_get_data(m_surface) + y * cairo_image_surface_get_stride(m_surface);
+    const uint8_t* row = cairo_image_surface_get_data(m_surface->surface) +
+                         y * cairo_image_surface_get_stride(m_surface->surface);
     return FromPixel(reinterpret_cast<const uint32_t*>(row)[x]);
 }
 
@@ -183,10 +180,10 @@ void Canvas::SetPixel(int x, int y, Color color) {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return;
     Flush();
-    uint8_t* row =
-        cairo_image_surface_get_data(m_surface) + y * cairo_image_surface_get_stride(m_surface);
+    uint8_t* row = cairo_image_surface_get_data(m_surface->surface) +
+                   y * cairo_image_surface_get_stride(m_surface->surface);
     reinterpret_cast<uint32_t*>(row)[x] = ToPixel(color);
-    cairo_surface_mark_dirty_rectangle(m_surface, x, y, 1, 1);
+    cairo_surface_mark_dirty_rectangle(m_surface->surface, x, y, 1, 1);
 }
 
 Pen Canvas::SelectPen(const Pen& pen) {
@@ -209,50 +206,50 @@ BackgroundMode Canvas::SetBackgroundMode(BackgroundMode mode) {
 }
 
 Point Canvas::SetViewportOrigin(Point origin) {
-    cairo_identity_matrix(m_cr);
-    cairo_translate(m_cr, origin.x, origin.y);
+    cairo_identity_matrix(m_surface->cr);
+    cairo_translate(m_surface->cr, origin.x, origin.y);
     return std::exchange(m_origin, origin);
 }
 
 void Canvas::FillPath(Color color) {
-    SetSource(m_cr, color);
-    cairo_fill(m_cr);
+    SetSource(m_surface->cr, color);
+    cairo_fill(m_surface->cr);
 }
 
 void Canvas::StrokeThin(std::span<const Point> points, bool closed) {
     if (points.empty())
         return;
-    cairo_new_path(m_cr);
+    cairo_new_path(m_surface->cr);
     for (size_t i = 0; i + 1 < points.size(); ++i)
-        AddThinLine(m_cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y);
+        AddThinLine(m_surface->cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y);
     if (closed && points.size() > 1)
-        AddThinLine(m_cr, points.back().x, points.back().y, points[0].x, points[0].y);
+        AddThinLine(m_surface->cr, points.back().x, points.back().y, points[0].x, points[0].y);
     else if (closed)
-        cairo_rectangle(m_cr, points[0].x, points[0].y, 1, 1);
+        cairo_rectangle(m_surface->cr, points[0].x, points[0].y, 1, 1);
     FillPath(m_pen.color);
 }
 
 // Wide pens are round-capped and centred on the pixels the path names.
 void Canvas::StrokePathWide() {
-    cairo_set_line_width(m_cr, m_pen.width);
-    cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
-    SetSource(m_cr, m_pen.color);
-    cairo_stroke(m_cr);
+    cairo_set_line_width(m_surface->cr, m_pen.width);
+    cairo_set_line_cap(m_surface->cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(m_surface->cr, CAIRO_LINE_JOIN_ROUND);
+    SetSource(m_surface->cr, m_pen.color);
+    cairo_stroke(m_surface->cr);
 }
 
 // Outlines the current path, whose coordinates run through pixel centres.
 void Canvas::OutlineCurrentPath() {
     if (m_pen.style == PenStyle::Null) {
-        cairo_new_path(m_cr);
+        cairo_new_path(m_surface->cr);
         return;
     }
     if (m_pen.width > 1) {
         StrokePathWide();
         return;
     }
-    cairo_set_tolerance(m_cr, 0.1);
-    std::vector<Point> points = FlatPixels(m_cr);
+    cairo_set_tolerance(m_surface->cr, 0.1);
+    std::vector<Point> points = FlatPixels(m_surface->cr);
     StrokeThin(points, true);
 }
 
@@ -266,14 +263,14 @@ void Canvas::LineTo(int x, int y) {
     if (m_pen.style == PenStyle::Null)
         return;
     if (m_pen.width > 1) {
-        cairo_new_path(m_cr);
-        cairo_move_to(m_cr, from.x + 0.5, from.y + 0.5);
-        cairo_line_to(m_cr, x + 0.5, y + 0.5);
+        cairo_new_path(m_surface->cr);
+        cairo_move_to(m_surface->cr, from.x + 0.5, from.y + 0.5);
+        cairo_line_to(m_surface->cr, x + 0.5, y + 0.5);
         StrokePathWide();
         return;
     }
-    cairo_new_path(m_cr);
-    AddThinLine(m_cr, from.x, from.y, x, y);
+    cairo_new_path(m_surface->cr);
+    AddThinLine(m_surface->cr, from.x, from.y, x, y);
     FillPath(m_pen.color);
 }
 
@@ -281,10 +278,10 @@ void Canvas::Polyline(std::span<const Point> points) {
     if (points.size() < 2 || m_pen.style == PenStyle::Null)
         return;
     if (m_pen.width > 1) {
-        cairo_new_path(m_cr);
-        cairo_move_to(m_cr, points[0].x + 0.5, points[0].y + 0.5);
+        cairo_new_path(m_surface->cr);
+        cairo_move_to(m_surface->cr, points[0].x + 0.5, points[0].y + 0.5);
         for (const Point& p : points.subspan(1))
-            cairo_line_to(m_cr, p.x + 0.5, p.y + 0.5);
+            cairo_line_to(m_surface->cr, p.x + 0.5, p.y + 0.5);
         StrokePathWide();
         return;
     }
@@ -295,23 +292,23 @@ void Canvas::Polygon(std::span<const Point> points) {
     if (points.size() < 2)
         return;
     if (m_brush.style == BrushStyle::Solid) {
-        cairo_new_path(m_cr);
-        cairo_move_to(m_cr, points[0].x, points[0].y);
+        cairo_new_path(m_surface->cr);
+        cairo_move_to(m_surface->cr, points[0].x, points[0].y);
         for (const Point& p : points.subspan(1))
-            cairo_line_to(m_cr, p.x, p.y);
-        cairo_close_path(m_cr);
-        cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
+            cairo_line_to(m_surface->cr, p.x, p.y);
+        cairo_close_path(m_surface->cr);
+        cairo_set_fill_rule(m_surface->cr, CAIRO_FILL_RULE_EVEN_ODD);
         FillPath(m_brush.color);
-        cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
+        cairo_set_fill_rule(m_surface->cr, CAIRO_FILL_RULE_WINDING);
     }
     if (m_pen.style == PenStyle::Null)
         return;
     if (m_pen.width > 1) {
-        cairo_new_path(m_cr);
-        cairo_move_to(m_cr, points[0].x + 0.5, points[0].y + 0.5);
+        cairo_new_path(m_surface->cr);
+        cairo_move_to(m_surface->cr, points[0].x + 0.5, points[0].y + 0.5);
         for (const Point& p : points.subspan(1))
-            cairo_line_to(m_cr, p.x + 0.5, p.y + 0.5);
-        cairo_close_path(m_cr);
+            cairo_line_to(m_surface->cr, p.x + 0.5, p.y + 0.5);
+        cairo_close_path(m_surface->cr);
         StrokePathWide();
         return;
     }
@@ -328,27 +325,27 @@ void Canvas::Rectangle(int left, int top, int right, int bottom) {
     FillRect({left, top, right, bottom}, m_brush);
     if (m_pen.style == PenStyle::Null)
         return;
-    cairo_new_path(m_cr);
+    cairo_new_path(m_surface->cr);
     if (m_pen.width > 1) {
-        cairo_rectangle(m_cr, left + 0.5, top + 0.5, right - left - 1, bottom - top - 1);
-        cairo_set_line_width(m_cr, m_pen.width);
-        cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_MITER);
-        SetSource(m_cr, m_pen.color);
-        cairo_stroke(m_cr);
+        cairo_rectangle(m_surface->cr, left + 0.5, top + 0.5, right - left - 1, bottom - top - 1);
+        cairo_set_line_width(m_surface->cr, m_pen.width);
+        cairo_set_line_join(m_surface->cr, CAIRO_LINE_JOIN_MITER);
+        SetSource(m_surface->cr, m_pen.color);
+        cairo_stroke(m_surface->cr);
         return;
     }
-    cairo_rectangle(m_cr, left, top, right - left, 1);
-    cairo_rectangle(m_cr, left, bottom - 1, right - left, 1);
-    cairo_rectangle(m_cr, left, top, 1, bottom - top);
-    cairo_rectangle(m_cr, right - 1, top, 1, bottom - top);
+    cairo_rectangle(m_surface->cr, left, top, right - left, 1);
+    cairo_rectangle(m_surface->cr, left, bottom - 1, right - left, 1);
+    cairo_rectangle(m_surface->cr, left, top, 1, bottom - top);
+    cairo_rectangle(m_surface->cr, right - 1, top, 1, bottom - top);
     FillPath(m_pen.color);
 }
 
 void Canvas::FillRect(const Rect& rect, Color color) {
     if (rect.IsEmpty())
         return;
-    cairo_new_path(m_cr);
-    cairo_rectangle(m_cr, rect.left, rect.top, rect.Width(), rect.Height());
+    cairo_new_path(m_surface->cr);
+    cairo_rectangle(m_surface->cr, rect.left, rect.top, rect.Width(), rect.Height());
     FillPath(color);
 }
 
@@ -370,12 +367,12 @@ void Canvas::Ellipse(int left, int top, int right, int bottom) {
         return;
     }
     if (m_brush.style == BrushStyle::Solid) {
-        cairo_new_path(m_cr);
-        AddEllipse(m_cr, left, top, right, bottom);
+        cairo_new_path(m_surface->cr);
+        AddEllipse(m_surface->cr, left, top, right, bottom);
         FillPath(m_brush.color);
     }
-    cairo_new_path(m_cr);
-    AddEllipse(m_cr, left + 0.5, top + 0.5, right - 0.5, bottom - 0.5);
+    cairo_new_path(m_surface->cr);
+    AddEllipse(m_surface->cr, left + 0.5, top + 0.5, right - 0.5, bottom - 0.5);
     OutlineCurrentPath();
 }
 
@@ -390,12 +387,12 @@ void Canvas::RoundRect(int left, int top, int right, int bottom, int ellipseWidt
         return;
     }
     if (m_brush.style == BrushStyle::Solid) {
-        cairo_new_path(m_cr);
-        AddRoundRect(m_cr, left, top, right, bottom, ellipseWidth, ellipseHeight);
+        cairo_new_path(m_surface->cr);
+        AddRoundRect(m_surface->cr, left, top, right, bottom, ellipseWidth, ellipseHeight);
         FillPath(m_brush.color);
     }
-    cairo_new_path(m_cr);
-    AddRoundRect(m_cr, left + 0.5, top + 0.5, right - 0.5, bottom - 0.5, ellipseWidth - 1,
+    cairo_new_path(m_surface->cr);
+    AddRoundRect(m_surface->cr, left + 0.5, top + 0.5, right - 0.5, bottom - 0.5, ellipseWidth - 1,
                  ellipseHeight - 1);
     OutlineCurrentPath();
 }
@@ -405,8 +402,8 @@ void Canvas::FocusRect(const Rect& rect) {
     if (r.IsEmpty())
         return;
     Flush();
-    uint8_t* data = cairo_image_surface_get_data(m_surface);
-    int stride = cairo_image_surface_get_stride(m_surface);
+    uint8_t* data = cairo_image_surface_get_data(m_surface->surface);
+    int stride = cairo_image_surface_get_stride(m_surface->surface);
     auto invert = [&](int x, int y) {
         if (x < 0 || y < 0 || x >= m_width || y >= m_height || (x + y) % 2 != 0)
             return;
@@ -495,16 +492,16 @@ bool Canvas::CopyPixels(const Rect& dstLogical, const Canvas& src, const Rect& s
         return from.top + int((2LL * (y - dst.top) + 1) * sh / (2LL * dh));
     };
 
-    const int srcStride = cairo_image_surface_get_stride(src.m_surface);
-    const uint8_t* srcData = cairo_image_surface_get_data(src.m_surface);
+    const int srcStride = cairo_image_surface_get_stride(src.m_surface->surface);
+    const uint8_t* srcData = cairo_image_surface_get_data(src.m_surface->surface);
     // Copying within one canvas reads from a snapshot, so overlaps come out right.
     std::vector<uint8_t> snapshot;
     if (&src == this) {
         snapshot.assign(srcData, srcData + size_t(srcStride) * m_height);
         srcData = snapshot.data();
     }
-    uint8_t* dstData = cairo_image_surface_get_data(m_surface);
-    const int dstStride = cairo_image_surface_get_stride(m_surface);
+    uint8_t* dstData = cairo_image_surface_get_data(m_surface->surface);
+    const int dstStride = cairo_image_surface_get_stride(m_surface->surface);
 
     std::vector<int> columns(visible.Width());
     for (int x = visible.left; x < visible.right; ++x)
@@ -537,8 +534,8 @@ bool Canvas::CopyPixels(const Rect& dstLogical, const Canvas& src, const Rect& s
             dstRow[x] = p | 0xFF000000u;
         }
     }
-    cairo_surface_mark_dirty_rectangle(m_surface, visible.left, visible.top, visible.Width(),
-                                       visible.Height());
+    cairo_surface_mark_dirty_rectangle(m_surface->surface, visible.left, visible.top,
+                                       visible.Width(), visible.Height());
     return true;
 }
 

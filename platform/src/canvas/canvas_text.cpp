@@ -1,3 +1,4 @@
+#include "canvas_surface.h"
 #include "font_impl.h"
 #include "platform/canvas.h"
 #include "platform/text.h"
@@ -110,11 +111,11 @@ void Canvas::DrawLineText(int x, int y, std::u16string_view text, bool prefix) {
                                          int(utf8.size()), &glyphs, &count, nullptr, nullptr,
                                          nullptr) != CAIRO_STATUS_SUCCESS)
         return;
-    cairo_new_path(m_cr);
-    cairo_set_scaled_font(m_cr, font.scaled);
-    cairo_set_source_rgb(m_cr, GetR(m_textColor) / 255.0, GetG(m_textColor) / 255.0,
+    cairo_new_path(m_surface->cr);
+    cairo_set_scaled_font(m_surface->cr, font.scaled);
+    cairo_set_source_rgb(m_surface->cr, GetR(m_textColor) / 255.0, GetG(m_textColor) / 255.0,
                          GetB(m_textColor) / 255.0);
-    cairo_show_glyphs(m_cr, glyphs, count);
+    cairo_show_glyphs(m_surface->cr, glyphs, count);
     cairo_glyph_free(glyphs);
 
     if (shown.underline >= 0) {
@@ -182,11 +183,11 @@ int Canvas::DrawText(std::u16string_view text, Rect& rect, uint32_t flags) {
 
     const bool clip = !(flags & TextFlag::NoClip);
     if (clip) {
-        cairo_save(m_cr);
-        cairo_new_path(m_cr);
-        cairo_rectangle(m_cr, rect.left, rect.top, std::max(0, rect.Width()),
+        cairo_save(m_surface->cr);
+        cairo_new_path(m_surface->cr);
+        cairo_rectangle(m_surface->cr, rect.left, rect.top, std::max(0, rect.Width()),
                         std::max(0, rect.Height()));
-        cairo_clip(m_cr);
+        cairo_clip(m_surface->cr);
     }
     for (size_t i = 0; i < lines.size(); ++i, y += lineHeight) {
         int x = rect.left;
@@ -197,7 +198,7 @@ int Canvas::DrawText(std::u16string_view text, Rect& rect, uint32_t flags) {
         DrawLineText(x, y, lines[i], prefix);
     }
     if (clip)
-        cairo_restore(m_cr);
+        cairo_restore(m_surface->cr);
     return firstY - rect.top + blockHeight;
 }
 

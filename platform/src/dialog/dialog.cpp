@@ -1,7 +1,7 @@
 #include "platform/dialog.h"
 #include "dialog_control.h"
+#include "list_box_control.h"
 #include "platform/error.h"
-#include "platform/headless.h"
 #include "platform/host.h"
 #include "platform/keys.h"
 #include "platform/messagebox.h"
@@ -16,35 +16,22 @@ using namespace dialog_look;
 
 namespace {
 
-constexpr size_t EditLimit = 1024;
-
 std::vector<Dialog*>& LiveDialogs() {
     static std::vector<Dialog*> dialogs;
     return dialogs;
-}
-
-// Modeless dialogs whose window has gone, deleted at the next turn of the
-// loop; kept here until then so that nothing is lost if no turn comes.
-std::vector<std::unique_ptr<Dialog>>& Retired() {
-    static std::vector<std::unique_ptr<Dialog>> retired;
-    return retired;
 }
 
 std::string Quoted(std::u16string_view s) {
     return "\"" + QuoteForTranscript(s) + "\"";
 }
 
-bool ClickTopmost(int id) {
-    Dialog* d = Dialog::Topmost();
-    return d && d->Click(id);
-}
-
 } // namespace
 
-// Bridges the dialog's window to the dialog.
-class Dialog::Host : public WindowHandler {
+// Bridges the dialog's window and its controls to the dialog.
+class Dialog::Host : public WindowHandler, public ControlSite {
 public:
     explicit Host(Dialog& d) : m_dialog(d) {}
+
     void OnPaint(Window&, Canvas& canvas) override { m_dialog.Paint(canvas); }
     void OnClose(Window&) override { m_dialog.m_handler.OnClose(m_dialog); }
     void OnKeyDown(Window&, int key) override { m_dialog.OnKey(key); }
@@ -52,16 +39,36 @@ public:
     void OnChar(Window&, char16_t c) override { m_dialog.OnChar(c); }
     void OnTimer(Window&, int id) override { m_dialog.m_handler.OnTimer(m_dialog, id); }
     void OnDestroy(Window&) override {
+        if (!m_dialog.m_window)
+            return; // the dialog is being deleted and takes its window along
         m_dialog.m_window = nullptr;
+        m_dialog.Unlist();
         if (!m_dialog.m_ended) {
             m_dialog.m_ended = true;
             m_dialog.m_result = 0;
         }
         if (!m_dialog.m_modal) {
-            Retired().emplace_back(&m_dialog);
-            PostTask([] { Retired().clear(); });
+            // Deleted at the next turn of the loop, so that whoever ended it
+            // may still look at it until then. The task owns it: if the queue
+            // is dropped instead, the dialog goes with it.
+            std::shared_ptr<Dialog> owned(&m_dialog);
+            PostTask([owned]() mutable { owned.reset(); });
         }
     }
+
+    int LineHeight() const override { return m_dialog.m_baseY; }
+    bool HasFocus(const DialogControl& c) const override { return m_dialog.m_focus == c.Id(); }
+    void SetFocus(DialogControl& c) override {
+        m_dialog.m_focus = c.Id();
+        Invalidate();
+    }
+    void Invalidate() override { m_dialog.Invalidate(); }
+    bool Click(DialogControl& c) override { return m_dialog.ClickControl(c); }
+    bool Notify(int id, Notification n) override { return m_dialog.Notify(id, n); }
+    void DrawItem(int id, Canvas& canvas, const Rect& rect, DrawItemState state) override {
+        m_dialog.m_handler.OnDrawItem(m_dialog, id, canvas, rect, state);
+    }
+    void UncheckGroup(DialogControl& c) override { m_dialog.UncheckGroup(c); }
 
 private:
     Dialog& m_dialog;
@@ -79,14 +86,18 @@ Dialog::Dialog(const DialogTemplate& tmpl, DialogHandler& handler)
     : m_template(tmpl), m_handler(handler), m_host(std::make_unique<Host>(*this)) {}
 
 Dialog::~Dialog() {
-    auto& live = LiveDialogs();
-    live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (m_window) {
         Window* w = m_window;
         m_window = nullptr;
         m_ended = true;
+        Unlist();
         w->Destroy();
     }
+}
+
+void Dialog::Unlist() {
+    auto& live = LiveDialogs();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
 }
 
 bool Dialog::Build(Window* owner, bool modal) {
@@ -117,18 +128,14 @@ bool Dialog::Build(Window* owner, bool modal) {
         y = (screen.Height() - height) / 2;
     }
     for (const auto& ct : m_template.controls) {
-        Control c;
-        c.t = ct;
-        c.rect = {border + UnitsToPixelsX(ct.x), border + m_captionHeight + UnitsToPixelsY(ct.y),
+        Rect rect{border + UnitsToPixelsX(ct.x), border + m_captionHeight + UnitsToPixelsY(ct.y),
                   border + UnitsToPixelsX(ct.x + ct.cx),
                   border + m_captionHeight + UnitsToPixelsY(ct.y + ct.cy)};
-        c.enabled = !(ct.style & ControlStyle::Disabled);
-        c.visible = !(ct.style & ControlStyle::Hidden);
-        m_controls.push_back(std::move(c));
+        m_controls.push_back(DialogControl::Make(ct, rect));
     }
     for (auto& c : m_controls) {
-        if (c.t.kind == ControlKind::Edit && c.enabled && c.visible) {
-            m_focus = c.t.id;
+        if (c->TakesText() && c->IsEnabled() && c->IsVisible()) {
+            m_focus = c->Id();
             break;
         }
     }
@@ -149,10 +156,13 @@ bool Dialog::Build(Window* owner, bool modal) {
     if (!m_window)
         return false;
     LiveDialogs().push_back(this);
-    headless::SetClickHandler(ClickTopmost);
     TranscriptWrite("dialog open title=" + Quoted(m_template.caption) +
                     " template=" + std::to_string(m_template.resourceId));
-    if (!m_handler.OnInit(*this)) {
+    Lifetime::Watch watch(m_life);
+    const bool accepted = m_handler.OnInit(*this);
+    if (watch.Ended())
+        return false;
+    if (!accepted) {
         End(IdCancel);
         return true;
     }
@@ -179,8 +189,10 @@ int Dialog::RunModal(const DialogTemplate& tmpl, DialogHandler& handler, Window*
 
 Dialog* Dialog::CreateModeless(const DialogTemplate& tmpl, DialogHandler& handler, Window* owner) {
     auto* dialog = new Dialog(tmpl, handler);
+    Lifetime::Watch watch(dialog->m_life);
     if (!dialog->Build(owner, false)) {
-        delete dialog;
+        if (!watch.Ended())
+            delete dialog;
         return nullptr;
     }
     return dialog;
@@ -219,15 +231,25 @@ void Dialog::Destroy() {
     End(0);
 }
 
-Dialog::Control* Dialog::Find(int id) {
+DialogControl* Dialog::Find(int id) {
+    if (id == -1)
+        return nullptr;
     for (auto& c : m_controls)
-        if (c.t.id == id && id != -1)
-            return &c;
+        if (c->Id() == id)
+            return c.get();
     return nullptr;
 }
 
-const Dialog::Control* Dialog::Find(int id) const {
+const DialogControl* Dialog::Find(int id) const {
     return const_cast<Dialog*>(this)->Find(id);
+}
+
+ListBoxControl* Dialog::FindList(int id) {
+    return dynamic_cast<ListBoxControl*>(Find(id));
+}
+
+const ListBoxControl* Dialog::FindList(int id) const {
+    return dynamic_cast<const ListBoxControl*>(Find(id));
 }
 
 bool Dialog::HasControl(int id) const {
@@ -235,49 +257,49 @@ bool Dialog::HasControl(int id) const {
 }
 
 void Dialog::SetText(int id, std::u16string_view text) {
-    if (Control* c = Find(id)) {
-        c->t.text = text;
+    if (DialogControl* c = Find(id)) {
+        c->SetText(text);
         Invalidate();
     }
 }
 
 std::u16string Dialog::GetText(int id) const {
-    const Control* c = Find(id);
-    return c ? c->t.text : std::u16string();
+    const DialogControl* c = Find(id);
+    return c ? c->Text() : std::u16string();
 }
 
 void Dialog::Enable(int id, bool enabled) {
-    if (Control* c = Find(id); c && c->enabled != enabled) {
-        c->enabled = enabled;
+    if (DialogControl* c = Find(id); c && c->IsEnabled() != enabled) {
+        c->SetEnabled(enabled);
         Invalidate();
     }
 }
 
 bool Dialog::IsEnabled(int id) const {
-    const Control* c = Find(id);
-    return c && c->enabled;
+    const DialogControl* c = Find(id);
+    return c && c->IsEnabled();
 }
 
 void Dialog::Show(int id, bool visible) {
-    if (Control* c = Find(id); c && c->visible != visible) {
-        c->visible = visible;
+    if (DialogControl* c = Find(id); c && c->IsVisible() != visible) {
+        c->SetVisible(visible);
         Invalidate();
     }
 }
 
 bool Dialog::IsShown(int id) const {
-    const Control* c = Find(id);
-    return c && c->visible;
+    const DialogControl* c = Find(id);
+    return c && c->IsVisible();
 }
 
 Rect Dialog::ControlRect(int id) const {
-    const Control* c = Find(id);
-    return c ? c->rect : Rect{};
+    const DialogControl* c = Find(id);
+    return c ? c->GetRect() : Rect{};
 }
 
 void Dialog::SetControlId(int id, int newId) {
-    if (Control* c = Find(id)) {
-        c->t.id = newId;
+    if (DialogControl* c = Find(id)) {
+        c->SetId(newId);
         if (m_focus == id)
             m_focus = newId;
     }
@@ -290,178 +312,118 @@ void Dialog::SetFocus(int id) {
     }
 }
 
-void Dialog::Notify(int id, Notification n) {
+bool Dialog::Notify(int id, Notification n) {
+    Lifetime::Watch watch(m_life);
     m_handler.OnCommand(*this, id, n);
+    return !watch.Ended();
 }
 
-void Dialog::CheckRadio(Control& chosen) {
-    // The group runs from the last control with the Group style before it to
-    // the next one.
+void Dialog::UncheckGroup(DialogControl& chosen) {
+    // The group runs from the last control with the Group style up to the
+    // chosen one, to the next control with the Group style.
     auto it = std::find_if(m_controls.begin(), m_controls.end(),
-                           [&](Control& c) { return &c == &chosen; });
+                           [&](auto& c) { return c.get() == &chosen; });
     auto first = it;
-    while (first != m_controls.begin() && !(first->t.style & ControlStyle::Group))
+    while (first != m_controls.begin() && !(*first)->HasStyle(ControlStyle::Group))
         --first;
     for (auto c = first; c != m_controls.end(); ++c) {
-        if (c != first && (c->t.style & ControlStyle::Group))
+        if (c != first && (*c)->HasStyle(ControlStyle::Group))
             break;
-        if (c->t.kind == ControlKind::RadioButton)
-            c->checked = false;
+        if ((*c)->Kind() == ControlKind::RadioButton)
+            (*c)->SetChecked(*m_host, false);
     }
-    chosen.checked = true;
+}
+
+bool Dialog::ClickControl(DialogControl& c) {
+    if (c.Id() == -1 || !c.IsEnabled() || !c.IsVisible() || m_ended)
+        return false;
+    return c.Click(*m_host);
 }
 
 bool Dialog::Click(int id) {
-    Control* c = Find(id);
-    if (!c || !c->enabled || !c->visible || m_ended)
-        return false;
-    switch (c->t.kind) {
-    case ControlKind::RadioButton:
-        CheckRadio(*c);
-        break;
-    case ControlKind::CheckBox:
-        c->checked = !c->checked;
-        break;
-    case ControlKind::Edit:
-        m_focus = id;
-        Invalidate();
-        Notify(id, Notification::EditFocus);
-        return true;
-    case ControlKind::PushButton:
-        break;
-    default:
-        return false;
-    }
-    Invalidate();
-    Notify(id, Notification::Clicked);
-    return true;
+    DialogControl* c = Find(id);
+    return c && ClickControl(*c);
 }
 
 void Dialog::Check(int id, bool checked) {
-    if (Control* c = Find(id)) {
-        if (checked && c->t.kind == ControlKind::RadioButton)
-            CheckRadio(*c);
-        else
-            c->checked = checked;
+    if (DialogControl* c = Find(id)) {
+        c->SetChecked(*m_host, checked);
         Invalidate();
     }
 }
 
 bool Dialog::IsChecked(int id) const {
-    const Control* c = Find(id);
-    return c && c->checked;
+    const DialogControl* c = Find(id);
+    return c && c->IsChecked();
 }
 
 int Dialog::AddString(int id, std::u16string_view text) {
-    Control* c = Find(id);
-    if (!c)
-        return -1;
-    int index = static_cast<int>(c->items.size());
-    if (c->t.style & ControlStyle::Sort) {
-        auto pos = std::find_if(c->items.begin(), c->items.end(), [&](auto& item) {
-            // Sorted as the device does: case-insensitive.
-            std::u16string a = item.first, b(text);
-            for (auto& ch : a)
-                ch = AsciiLower(ch);
-            for (auto& ch : b)
-                ch = AsciiLower(ch);
-            return b < a;
-        });
-        index = static_cast<int>(pos - c->items.begin());
-    }
-    return InsertString(id, index, text);
+    ListBoxControl* list = FindList(id);
+    return list ? InsertString(id, list->SortedPosition(text), text) : -1;
 }
 
 int Dialog::InsertString(int id, int index, std::u16string_view text) {
-    Control* c = Find(id);
-    if (!c)
+    ListBoxControl* list = FindList(id);
+    if (!list)
         return -1;
-    if (index < 0 || index > static_cast<int>(c->items.size()))
-        index = static_cast<int>(c->items.size());
-    c->items.insert(c->items.begin() + index, {std::u16string(text), 0});
-    if (c->selection >= index)
-        ++c->selection;
+    index = list->Insert(index, text);
     Invalidate();
     return index;
 }
 
 bool Dialog::DeleteString(int id, int index) {
-    Control* c = Find(id);
-    if (!c || index < 0 || index >= static_cast<int>(c->items.size()))
+    ListBoxControl* list = FindList(id);
+    if (!list || !list->Delete(index))
         return false;
-    c->items.erase(c->items.begin() + index);
-    if (c->selection == index)
-        c->selection = -1;
-    else if (c->selection > index)
-        --c->selection;
-    c->top = std::min(c->top, std::max(0, static_cast<int>(c->items.size()) - 1));
     Invalidate();
     return true;
 }
 
 void Dialog::ResetContent(int id) {
-    if (Control* c = Find(id)) {
-        c->items.clear();
-        c->selection = -1;
-        c->top = 0;
+    if (ListBoxControl* list = FindList(id)) {
+        list->Clear();
         Invalidate();
     }
 }
 
 int Dialog::GetCount(int id) const {
-    const Control* c = Find(id);
-    return c ? static_cast<int>(c->items.size()) : 0;
+    const ListBoxControl* list = FindList(id);
+    return list ? list->Count() : 0;
 }
 
 std::u16string Dialog::GetItemText(int id, int index) const {
-    const Control* c = Find(id);
-    if (!c || index < 0 || index >= static_cast<int>(c->items.size()))
-        return {};
-    return c->items[index].first;
+    const ListBoxControl* list = FindList(id);
+    return list ? list->ItemText(index) : std::u16string();
 }
 
 void Dialog::SetItemData(int id, int index, intptr_t data) {
-    Control* c = Find(id);
-    if (c && index >= 0 && index < static_cast<int>(c->items.size()))
-        c->items[index].second = data;
+    if (ListBoxControl* list = FindList(id))
+        list->SetItemData(index, data);
 }
 
 intptr_t Dialog::GetItemData(int id, int index) const {
-    const Control* c = Find(id);
-    if (!c || index < 0 || index >= static_cast<int>(c->items.size()))
-        return 0;
-    return c->items[index].second;
+    const ListBoxControl* list = FindList(id);
+    return list ? list->ItemData(index) : 0;
 }
 
 int Dialog::GetCurSel(int id) const {
-    const Control* c = Find(id);
-    return c ? c->selection : -1;
+    const ListBoxControl* list = FindList(id);
+    return list ? list->Selection() : -1;
 }
 
 void Dialog::SetCurSel(int id, int index) {
-    Control* c = Find(id);
-    if (!c)
-        return;
-    c->selection = (index >= 0 && index < static_cast<int>(c->items.size())) ? index : -1;
-    if (c->selection >= 0) {
-        // Keep the selection in view.
-        int rows = std::max(1, (c->rect.Height() - 4) / m_baseY);
-        if (c->selection < c->top)
-            c->top = c->selection;
-        else if (c->selection >= c->top + rows)
-            c->top = c->selection - rows + 1;
-    }
-    Invalidate();
+    if (ListBoxControl* list = FindList(id))
+        list->Select(*m_host, index);
 }
 
 void Dialog::SetHorizontalExtent(int id, int pixels) {
-    if (Control* c = Find(id))
-        c->horizontalExtent = pixels;
+    if (ListBoxControl* list = FindList(id))
+        list->SetHorizontalExtent(pixels);
 }
 
 int Dialog::TopIndex(int id) const {
-    const Control* c = Find(id);
-    return c ? c->top : 0;
+    const ListBoxControl* list = FindList(id);
+    return list ? list->TopIndex() : 0;
 }
 
 void Dialog::SetTimer(int timerId, uint32_t periodMs) {
@@ -474,36 +436,47 @@ void Dialog::KillTimer(int timerId) {
         m_window->KillTimer(timerId);
 }
 
+void Dialog::Paint(Canvas& canvas) {
+    CanvasStateSaver saver(canvas);
+    const int w = canvas.Width(), h = canvas.Height();
+    canvas.FillRect({0, 0, w, h}, Face);
+    canvas.SelectPen(Pen::Solid(1, Rgb(64, 64, 64)));
+    canvas.SelectBrush(Brush::Null());
+    canvas.Rectangle(0, 0, w, h);
+    canvas.SelectFont(m_font);
+    canvas.SetBackgroundMode(BackgroundMode::Transparent);
+    if (m_captionHeight > 0) {
+        Rect bar{1, 1, w - 1, 1 + m_captionHeight};
+        canvas.FillRect(bar, Caption);
+        canvas.SelectFont(
+            Font::Create(-PointsToPixels(m_template.fontPoints), 700, m_template.fontFace));
+        canvas.SetTextColor(CaptionText);
+        Rect text = bar.Inflate(-4, 0);
+        canvas.DrawText(m_template.caption, text,
+                        TextFlag::Left | TextFlag::VCenter | TextFlag::SingleLine |
+                            TextFlag::NoPrefix);
+        canvas.SelectFont(m_font);
+    }
+    Lifetime::Watch watch(m_life);
+    for (size_t i = 0; i < m_controls.size(); ++i) {
+        DialogControl& c = *m_controls[i];
+        if (!c.IsVisible())
+            continue;
+        CanvasStateSaver control(canvas);
+        canvas.SetTextColor(c.IsEnabled() ? TextColor : GrayText);
+        c.Paint(*m_host, canvas);
+        if (watch.Ended())
+            return; // an owner-drawn control's handler did away with the dialog
+    }
+}
+
 void Dialog::OnTap(int x, int y) {
     for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it) {
-        Control& c = *it;
-        if (!c.visible || !c.rect.Contains(x, y) || c.t.kind == ControlKind::Static ||
-            c.t.kind == ControlKind::GroupBox)
+        DialogControl& c = **it;
+        if (!c.IsVisible() || !c.TakesTaps() || !c.GetRect().Contains(x, y))
             continue;
-        if (!c.enabled)
-            return;
-        if (c.t.kind != ControlKind::ListBox) {
-            Click(c.t.id);
-            return;
-        }
-        int count = static_cast<int>(c.items.size());
-        int rows = std::max(1, (c.rect.Height() - 4) / m_baseY);
-        if ((c.t.style & ControlStyle::VScroll) && x >= c.rect.right - ScrollBarWidth) {
-            int middle = (c.rect.top + c.rect.bottom) / 2;
-            int step =
-                (y < c.rect.top + ScrollBarWidth || y >= c.rect.bottom - ScrollBarWidth) ? 1 : rows;
-            c.top += y < middle ? -step : step;
-            c.top = std::clamp(c.top, 0, std::max(0, count - rows));
-            Invalidate();
-            return;
-        }
-        int index = c.top + (y - c.rect.top - 2) / m_baseY;
-        if (index >= 0 && index < count) {
-            c.selection = index;
-            Invalidate();
-            if (c.t.style & ControlStyle::Notify)
-                Notify(c.t.id, Notification::SelectionChanged);
-        }
+        if (c.IsEnabled())
+            c.Tap(*m_host, x, y);
         return;
     }
 }
@@ -511,58 +484,36 @@ void Dialog::OnTap(int x, int y) {
 void Dialog::OnKey(int key) {
     if (key == vk::Return) {
         for (auto& c : m_controls)
-            if ((c.t.style & ControlStyle::Default) && c.enabled && c.visible) {
-                Click(c.t.id);
+            if (c->HasStyle(ControlStyle::Default) && c->IsEnabled() && c->IsVisible()) {
+                Click(c->Id());
                 return;
             }
         if (Find(IdOk))
             Click(IdOk);
     } else if (key == vk::Escape) {
-        if (Control* c = Find(IdCancel); c && c->enabled)
+        if (DialogControl* c = Find(IdCancel); c && c->IsEnabled())
             Click(IdCancel);
         else
             m_handler.OnClose(*this);
-    } else if (key == vk::Back) {
-        OnChar(8);
-    } else if (key == vk::Up || key == vk::Down) {
-        Control* c = Find(m_focus);
-        if (c && c->t.kind == ControlKind::ListBox && !c->items.empty()) {
-            int next = std::clamp(c->selection + (key == vk::Up ? -1 : 1), 0,
-                                  static_cast<int>(c->items.size()) - 1);
-            SetCurSel(c->t.id, next);
-            if (c->t.style & ControlStyle::Notify)
-                Notify(c->t.id, Notification::SelectionChanged);
-        }
     } else if (key == vk::Tab) {
         // Focus to the next edit or list box.
         std::vector<int> ids;
         for (auto& c : m_controls)
-            if ((c.t.kind == ControlKind::Edit || c.t.kind == ControlKind::ListBox) && c.enabled &&
-                c.visible)
-                ids.push_back(c.t.id);
+            if (c->TakesFocus() && c->IsEnabled() && c->IsVisible())
+                ids.push_back(c->Id());
         if (!ids.empty()) {
             auto it = std::find(ids.begin(), ids.end(), m_focus);
             m_focus = (it == ids.end() || it + 1 == ids.end()) ? ids.front() : *(it + 1);
             Invalidate();
         }
+    } else if (DialogControl* c = Find(m_focus); c && c->IsEnabled()) {
+        c->Key(*m_host, key);
     }
 }
 
 void Dialog::OnChar(char16_t ch) {
-    Control* c = Find(m_focus);
-    if (!c || c->t.kind != ControlKind::Edit || !c->enabled)
-        return;
-    if (ch == 8) {
-        if (c->t.text.empty())
-            return;
-        c->t.text.pop_back();
-    } else if (ch < 32 || c->t.text.size() >= EditLimit) {
-        return;
-    } else {
-        c->t.text += ch;
-    }
-    Invalidate();
-    Notify(c->t.id, Notification::EditChanged);
+    if (DialogControl* c = Find(m_focus); c && c->IsEnabled())
+        c->Char(*m_host, ch);
 }
 
 void Beep() {

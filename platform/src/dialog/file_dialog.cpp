@@ -1,7 +1,7 @@
+#include "../backend.h"
+#include "file_dialog_window.h"
 #include "platform/dialog.h"
 #include "platform/file.h"
-#include "platform/headless.h"
-#include "platform/host.h"
 #include "platform/messagebox.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
@@ -133,29 +133,20 @@ private:
 };
 
 std::optional<std::u16string> RunFileDialog(const FileDialogOptions& options, bool save) {
-    const char* kind = save ? "save" : "open";
-    if (Host().backend == BackendKind::Headless) {
-        // Headless dialogs never wait: they take their queued answer.
-        auto answer = headless::TakeFileDialogAnswer(options.title);
-        std::optional<std::u16string> result;
-        if (answer && *answer && (*answer)->size() + 1 <= options.maxLength)
-            result = **answer;
-        TranscriptWrite(
-            std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
-            "\" answer=" +
-            (result ? "\"" + QuoteForTranscript(*result) + "\"" : std::string("cancel")));
-        return result;
-    }
-    FileDialogHandler handler(options);
-    int result = Dialog::RunModal(FileTemplate(options), handler, options.owner);
-    auto path = result == IdOk ? handler.m_result : std::nullopt;
-    TranscriptWrite(
-        std::string("filedialog ") + kind + " title=\"" + QuoteForTranscript(options.title) +
-        "\" answer=" + (path ? "\"" + QuoteForTranscript(*path) + "\"" : std::string("cancel")));
+    auto path = CurrentBackend().ShowFileDialog(options);
+    TranscriptWrite(std::string("filedialog ") + (save ? "save" : "open") + " title=\"" +
+                    QuoteForTranscript(options.title) + "\" answer=" +
+                    (path ? "\"" + QuoteForTranscript(*path) + "\"" : std::string("cancel")));
     return path;
 }
 
 } // namespace
+
+std::optional<std::u16string> ShowFileDialogWindow(const FileDialogOptions& options) {
+    FileDialogHandler handler(options);
+    int result = Dialog::RunModal(FileTemplate(options), handler, options.owner);
+    return result == IdOk ? handler.m_result : std::nullopt;
+}
 
 std::optional<std::u16string> GetOpenFileName(const FileDialogOptions& options) {
     return RunFileDialog(options, false);

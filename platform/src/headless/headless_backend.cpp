@@ -1,6 +1,7 @@
 #include "../backend.h"
 #include "../window_system.h"
 #include "automation.h"
+#include "platform/dialog.h"
 #include "platform/headless.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
@@ -101,6 +102,25 @@ public:
             }
         }
         return DefaultAnswer(buttons);
+    }
+
+    // Headless dialogs never wait: they take their queued answer.
+    std::optional<std::u16string> ShowFileDialog(const FileDialogOptions& options) override {
+        auto answer = TakeFileAnswer(options.title);
+        if (answer && *answer && (*answer)->size() + 1 <= options.maxLength)
+            return **answer;
+        return std::nullopt;
+    }
+
+    std::optional<std::optional<std::u16string>> TakeFileAnswer(std::u16string_view title) {
+        for (auto it = m_files.begin(); it != m_files.end(); ++it) {
+            if (it->title == u"*" || it->title == title) {
+                auto path = it->path;
+                m_files.erase(it);
+                return path;
+            }
+        }
+        return std::nullopt;
     }
 
     void Wait(int64_t) override {
@@ -211,7 +231,8 @@ public:
             if (!id)
                 return bad("needs a control id");
             TranscriptWrite("click id=" + std::to_string(*id));
-            if (!m_click || !m_click(static_cast<int>(*id)))
+            Dialog* dialog = Dialog::Topmost();
+            if (!dialog || !dialog->Click(static_cast<int>(*id)))
                 bad("no dialog has a control " + std::to_string(*id));
         } else if (verb == "answer") {
             auto id = AnswerId(arg(2));
@@ -250,7 +271,6 @@ public:
     std::vector<ScriptCommand> m_script;
     size_t m_next = 0;
     bool m_quitSent = false;
-    std::function<bool(int)> m_click;
     uint64_t m_ticks = 0;
     uint64_t m_tickBase = 0;
     int64_t m_utcStartMs = 0;
@@ -290,16 +310,7 @@ void QueueFileDialogAnswer(std::u16string title, std::optional<std::u16string> p
 
 std::optional<std::optional<std::u16string>> TakeFileDialogAnswer(std::u16string_view title) {
     auto* h = Headless();
-    if (!h)
-        return std::nullopt;
-    for (auto it = h->m_files.begin(); it != h->m_files.end(); ++it) {
-        if (it->title == u"*" || it->title == title) {
-            auto path = it->path;
-            h->m_files.erase(it);
-            return path;
-        }
-    }
-    return std::nullopt;
+    return h ? h->TakeFileAnswer(title) : std::nullopt;
 }
 
 void AdvanceClock(uint32_t milliseconds) {
@@ -323,11 +334,6 @@ void LoadScript(const std::string& text) {
 bool RunScriptStep() {
     auto* h = Headless();
     return h && h->Step();
-}
-
-void SetClickHandler(std::function<bool(int id)> handler) {
-    if (auto* h = Headless())
-        h->m_click = std::move(handler);
 }
 
 } // namespace headless

@@ -1,4 +1,6 @@
 #include "../backend.h"
+#include "../canvas/canvas_surface.h"
+#include "../dialog/file_dialog_window.h"
 #include "../dialog/message_box_dialog.h"
 #include "../window_system.h"
 #include "../x11/x11_windows.h"
@@ -16,7 +18,7 @@ namespace platform {
 
 namespace {
 
-struct SdlWindowData {
+struct SdlWindowData : WindowBackendData {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
@@ -25,7 +27,7 @@ struct SdlWindowData {
 };
 
 SdlWindowData* DataOf(Window& w) {
-    return static_cast<SdlWindowData*>(w.m_backendData);
+    return static_cast<SdlWindowData*>(w.BackendData());
 }
 
 // SDL key codes to the device's virtual-key codes; 0 for keys it lacks.
@@ -120,7 +122,7 @@ public:
             if (x11::Available())
                 x11::SetWindowClass(data->window, w.ClassName());
         }
-        w.m_backendData = data;
+        w.SetBackendData(data);
     }
 
     void WindowDestroyed(Window& w) override {
@@ -134,7 +136,7 @@ public:
         if (data->window)
             SDL_DestroyWindow(data->window);
         delete data;
-        w.m_backendData = nullptr;
+        w.SetBackendData(nullptr);
     }
 
     void WindowChanged(Window& w) override {
@@ -169,7 +171,7 @@ public:
             data->textureWidth = surface.Width();
             data->textureHeight = surface.Height();
         }
-        cairo_surface_t* s = surface.Surface();
+        cairo_surface_t* s = surface.Surface()->surface;
         SDL_UpdateTexture(data->texture, nullptr, cairo_image_surface_get_data(s),
                           cairo_image_surface_get_stride(s));
         SDL_RenderClear(data->renderer);
@@ -250,6 +252,10 @@ public:
     int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                        MessageBoxButtons buttons, MessageBoxIcon icon) override {
         return ShowMessageBoxDialog(owner, text, caption, buttons, icon);
+    }
+
+    std::optional<std::u16string> ShowFileDialog(const FileDialogOptions& options) override {
+        return ShowFileDialogWindow(options);
     }
 
 private:
