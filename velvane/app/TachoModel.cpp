@@ -290,16 +290,16 @@ bool TachoModel::SaveConfiguration() {
 }
 
 bool TachoModel::SaveAtExit() {
-    bool mainSettingsWritten = false;
     if (m_keepMainSettings)
         return false;
+    bool mainSettingsWritten = false;
     return Save(m_keepConfiguration ? Writes::MainSettingsOnly : Writes::All, mainSettingsWritten);
 }
 
 bool TachoModel::Save(Writes writes, bool& mainSettingsWritten) {
     bool askForName = writes == Writes::All && m_settings.Configuration().empty();
+    mainSettingsWritten = false;
     for (;;) {
-        mainSettingsWritten = false;
         if (askForName) {
             std::optional<std::u16string> chosen =
                 SaveIniFile(m_window, u"Konfiguration speichern:");
@@ -318,8 +318,8 @@ bool TachoModel::Save(Writes writes, bool& mainSettingsWritten) {
                       u"gespeichert werden.\nBitte wählen Sie einen anderen Namen.";
             askForName = true;
         } else {
-            mainSettingsWritten = SaveMainSettings(m_settings);
-            saved = mainSettingsWritten;
+            saved = SaveMainSettings(m_settings);
+            mainSettingsWritten = mainSettingsWritten || saved;
             if (writes == Writes::All)
                 saved = WriteConfiguration(m_settings.Configuration()) && saved;
         }

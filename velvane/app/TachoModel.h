@@ -125,8 +125,8 @@ private:
     bool WriteConfiguration(const std::u16string& path) const;
 
     enum class Writes { MainSettingsOnly, All };
-    // The save with its retry loop; mainSettingsWritten tells whether the
-    // last attempt replaced the main settings file.
+    // The save with its retry loop; mainSettingsWritten tells whether any
+    // attempt replaced the main settings file.
     bool Save(Writes writes, bool& mainSettingsWritten);
 
     platform::Window* m_window;
