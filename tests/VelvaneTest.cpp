@@ -2,7 +2,9 @@
 #include "platform/testing/temp_device.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -213,4 +215,40 @@ TEST_F(Velvane, TapsOpenAndToggleSubmenusAndChooseAView) {
         std::string saved = File("Program Files/Velvane/Konfig/Standard.ini");
         EXPECT_NE(saved.find(Utf16(c.initialSection).substr(2)), std::string::npos) << c.taps;
     }
+}
+
+TEST_F(Velvane, FilesThatCouldNotBeReadAreNotOverwrittenOnExit) {
+    const fs::path config = device.Root() / "Program Files/Velvane/Konfig/Standard.ini";
+    const fs::path daySkin = device.Root() / "Program Files/Velvane/Skins/Tacho/Tag.ini";
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        const char* report;
+    } cases[] = {
+        {"configuration saved as UTF-8",
+         [&] { e2e::WriteFile(config.string(), "[Speedo]\r\nInitial = y\r\n"); },
+         "Die Datei ist leer oder nicht im Unicode Format:"},
+        // A storage card not yet mounted, say.
+        {"listed skin missing", [&] { fs::remove(daySkin); }, "caption=\"Datei nicht gefunden:\""},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(device.Root());
+        UseSample();
+        c.spoil();
+        const std::string before = e2e::ReadFile(config.string());
+        ASSERT_EQ(Run("wait 1500\n"), 0) << c.name;
+        EXPECT_NE(Transcript().find(c.report), std::string::npos) << c.name << "\n" << Transcript();
+        EXPECT_EQ(e2e::ReadFile(config.string()), before) << c.name;
+    }
+}
+
+TEST_F(Velvane, ASettingsFileThatIsAFifoIsRefusedNotWaitedFor) {
+    UseSample();
+    const fs::path config = device.Root() / "Program Files/Velvane/Konfig/Standard.ini";
+    fs::remove(config);
+    ASSERT_EQ(::mkfifo(config.c_str(), 0600), 0);
+    ASSERT_EQ(Run("wait 1500\n"), 0) << "velvane must not block on the FIFO";
+    EXPECT_NE(Transcript().find("Die Datei ist keine normale Datei:"), std::string::npos)
+        << Transcript();
+    EXPECT_TRUE(fs::is_fifo(config)) << "the exit leaves it alone";
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,76 @@ TEST(Canvas, ThinLinesLeaveOutTheirEndPoint) {
         for (Point p : k.off)
             EXPECT_EQ(c->GetPixel(p.x, p.y), White) << p.x << "," << p.y << " " << where;
         EXPECT_EQ(c->CurrentPosition(), k.to);
+    }
+}
+
+// The one-pixel walk over the whole line, end point left out: what a line
+// looked like before lines were clipped to the canvas.
+std::vector<Point> WalkedPixels(Point from, Point to) {
+    std::vector<Point> pixels;
+    const int dx = std::abs(to.x - from.x), dy = -std::abs(to.y - from.y);
+    const int sx = from.x < to.x ? 1 : -1, sy = from.y < to.y ? 1 : -1;
+    int err = dx + dy;
+    for (Point p = from; !(p == to);) {
+        pixels.push_back(p);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            p.x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            p.y += sy;
+        }
+    }
+    return pixels;
+}
+
+TEST(Canvas, ClippedLinesKeepThePixelsOfTheWholeWalk) {
+    // Lines reaching far outside a small canvas, some under a viewport
+    // origin: inside, each sets exactly the pixels the full walk sets.
+    uint32_t seed = 12345;
+    auto next = [&seed](int lo, int hi) {
+        seed = seed * 1103515245u + 12345u;
+        return lo + int((seed >> 8) % uint32_t(hi - lo + 1));
+    };
+    for (int i = 0; i < 400; ++i) {
+        const Point from{next(-60, 80), next(-50, 60)}, to{next(-60, 80), next(-50, 60)};
+        const Point origin = i % 3 == 0 ? Point{3, -2} : Point{0, 0};
+        auto c = Blank(20, 15);
+        c->SetViewportOrigin(origin);
+        c->SelectPen(Pen::Solid(1, Black));
+        c->MoveTo(from.x, from.y);
+        c->LineTo(to.x, to.y);
+        c->SetViewportOrigin({0, 0}); // pixels are read in surface coordinates
+        auto want = Blank(20, 15);
+        for (Point p : WalkedPixels(from, to))
+            want->SetPixel(p.x + origin.x, p.y + origin.y, Black);
+        EXPECT_EQ(Picture(*c), Picture(*want))
+            << "line (" << from.x << "," << from.y << ")-(" << to.x << "," << to.y << ") origin "
+            << origin.x << "," << origin.y;
+    }
+}
+
+TEST(Canvas, HugeLinesEndAtOnceWithTheRightPixels) {
+    constexpr int Min = std::numeric_limits<int>::min(), Max = std::numeric_limits<int>::max();
+    struct Case {
+        Point from, to;
+        const char* picture;
+    } cases[] = {
+        {{Min, 2}, {Max, 2}, "....\n....\n####\n....\n"},
+        {{1, Max}, {1, Min}, ".#..\n.#..\n.#..\n.#..\n"},
+        // The diagonal through the canvas, from far outside on both ends.
+        {{-1000000000, -1000000000}, {1000000000, 1000000000}, "#...\n.#..\n..#.\n...#\n"},
+        {{Min, Min}, {Max, Min}, "....\n....\n....\n....\n"},
+        {{Max, Max}, {Min, Min}, "#...\n.#..\n..#.\n...#\n"},
+    };
+    for (const auto& k : cases) {
+        auto c = Blank(4, 4);
+        c->SelectPen(Pen::Solid(1, Black));
+        c->Polyline(std::vector<Point>{k.from, k.to});
+        EXPECT_EQ(Picture(*c), k.picture)
+            << "line (" << k.from.x << "," << k.from.y << ")-(" << k.to.x << "," << k.to.y << ")";
     }
 }
 

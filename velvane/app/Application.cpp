@@ -45,7 +45,7 @@ void Application::OnPaint(platform::Window&, platform::Canvas& canvas) {
 
 void Application::OnClose(platform::Window& window) {
     if (m_model && m_model->Settings().SaveOnExit())
-        m_model->SaveConfiguration();
+        m_model->SaveAtExit();
     window.Destroy();
 }
 

@@ -3,6 +3,9 @@
 #include "ini/IniText.h"
 #include "ini/IniWriter.h"
 #include "platform/file.h"
+#include "platform/text.h"
+
+#include <algorithm>
 
 namespace velvane {
 
@@ -75,6 +78,21 @@ bool SaveMainSettings(const MainSettings& settings) {
     if (path.empty())
         return false;
     return settings.Save(path);
+}
+
+bool IsMainSettingsPath(std::u16string_view path) {
+    const std::u16string settings = ProgramPath(FileName);
+    auto a = platform::HostPathOf(path);
+    auto b = platform::HostPathOf(settings);
+    if (settings.empty() || !a || !b)
+        return false;
+    // The device finds names whatever their case, so "VELVANE.INI" is the
+    // same file even before it exists.
+    const std::string x = a->lexically_normal().string(), y = b->lexically_normal().string();
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](char l, char r) {
+        return platform::AsciiLower(static_cast<unsigned char>(l)) ==
+               platform::AsciiLower(static_cast<unsigned char>(r));
+    });
 }
 
 } // namespace velvane

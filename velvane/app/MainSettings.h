@@ -52,5 +52,7 @@ private:
 // parser and leaves the defaults. False when it could not be read.
 bool LoadMainSettings(MainSettings& settings);
 bool SaveMainSettings(const MainSettings& settings);
+// Whether path names "Velvane.ini" beside the program, however it is spelled.
+bool IsMainSettingsPath(std::u16string_view path);
 
 } // namespace velvane

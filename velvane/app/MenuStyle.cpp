@@ -2,6 +2,8 @@
 
 #include "ini/IniText.h"
 
+#include <algorithm>
+
 namespace velvane {
 
 using platform::Rgb;
@@ -32,6 +34,8 @@ void MenuStyle::RestoreDefaults() {
 bool MenuStyle::Load(std::u16string_view path) {
     RestoreDefaults();
     const bool parsed = path.empty() || IniParser::Load(path);
+    for (int* metric : {&m_dx, &m_dy, &m_itemHeight, &m_fontSize, &m_hotFontSize})
+        *metric = std::clamp(*metric, -MaxMetric, MaxMetric);
     CreateDrawingObjects();
     return parsed;
 }

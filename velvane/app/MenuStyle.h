@@ -17,6 +17,10 @@ public:
     static constexpr int CheckMarkResource = 101;
     static constexpr int CheckMarkSize = 26;
     static constexpr platform::Color TransparentKey = platform::Rgb(0xFF, 0x00, 0xFF);
+    // Margins, item height and font sizes are kept within this many pixels
+    // either way: far beyond any screen, and small enough that the rows of
+    // a long menu cannot overflow the layout's integer arithmetic.
+    static constexpr int MaxMetric = 10000;
 
     // The built-in defaults with their drawing objects already made.
     MenuStyle();

@@ -7,12 +7,20 @@
 #include "ini/IniText.h"
 #include "ini/IniWriter.h"
 
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/messagebox.h"
 
 namespace velvane {
 
 namespace {
+
+// After a failed read: whether there was a file at all. A missing file holds
+// nothing that a save could lose.
+bool FileWasThere() {
+    const platform::ErrorCode why = platform::LastError().code;
+    return why != platform::ErrorCode::FileNotFound && why != platform::ErrorCode::PathNotFound;
+}
 
 // The folder of a file, with its trailing separator; empty if it has none.
 std::u16string FolderOf(std::u16string_view path) {
@@ -139,7 +147,7 @@ bool TachoModel::StartUp() {
 }
 
 bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
-    LoadMainSettings(m_settings);
+    m_keepMainSettings = !LoadMainSettings(m_settings) && FileWasThere();
     CreateReceiver();
     SetSpeedProtocol(m_settings.SpeedProtocol());
     for (;;) {
@@ -183,7 +191,9 @@ bool TachoModel::Load(std::u16string_view path) {
     Retire(m_positionSource);
     m_settings.SetConfiguration(path);
     m_configurationFolder = FolderOf(path);
+    m_listedFiles.clear();
     bool loaded = !path.empty() && IniParser::Load(path);
+    m_keepConfiguration = !path.empty() && !loaded && FileWasThere();
     if (m_views.empty() && m_screen) {
         const ComponentClass* speedo = FindComponentClass(u"Speedo");
         m_views.push_back({std::make_unique<SingleViewManager>(speedo->CreateEntry(*m_screen, this)),
@@ -236,41 +246,91 @@ bool TachoModel::OnAttribute(int sectionId, std::u16string_view key, std::u16str
     // The order matters: a key that is a leading part of several names is
     // the first of them.
     if (KeywordMatch(u"Ini", key) == 0)
-        return holder->AddIni(JoinPath(value, m_configurationFolder)) >= 0;
+        return holder->AddIni(Listed(JoinPath(value, m_configurationFolder))) >= 0;
     if (sectionId == ViewSection && KeywordMatch(u"Initial", key) == 0) {
         if (IniBool(value))
             m_initialView = m_views.back().holder.get();
         return true;
     }
     if (KeywordMatch(u"InitialIni", key) == 0)
-        return holder->AddInitialIni(JoinPath(value, m_configurationFolder)) >= 0;
+        return holder->AddInitialIni(Listed(JoinPath(value, m_configurationFolder))) >= 0;
     return false;
+}
+
+const std::u16string& TachoModel::Listed(std::u16string path) {
+    m_listedFiles.push_back(std::move(path));
+    return m_listedFiles.back();
+}
+
+void TachoModel::NoteUnreadFile(std::u16string_view path) {
+    for (const std::u16string& listed : m_listedFiles)
+        if (listed == path)
+            m_keepConfiguration = true;
 }
 
 // Saving a configuration
 
 bool TachoModel::SaveConfigurationAs(std::u16string_view path) {
+    const std::u16string previous = m_settings.Configuration();
     m_settings.SetConfiguration(path);
-    return SaveConfiguration();
+    bool mainSettingsWritten = false;
+    if (Save(Writes::All, mainSettingsWritten))
+        return true;
+    // Given up: the program goes on with the file it had, and the main
+    // settings must not name one that was never written.
+    m_settings.SetConfiguration(previous);
+    if (mainSettingsWritten)
+        SaveMainSettings(m_settings);
+    return false;
 }
 
 bool TachoModel::SaveConfiguration() {
+    bool mainSettingsWritten = false;
+    return Save(Writes::All, mainSettingsWritten);
+}
+
+bool TachoModel::SaveAtExit() {
+    if (m_keepMainSettings)
+        return false;
+    bool mainSettingsWritten = false;
+    return Save(m_keepConfiguration ? Writes::MainSettingsOnly : Writes::All, mainSettingsWritten);
+}
+
+bool TachoModel::Save(Writes writes, bool& mainSettingsWritten) {
+    bool askForName = writes == Writes::All && m_settings.Configuration().empty();
+    mainSettingsWritten = false;
     for (;;) {
-        if (m_settings.Configuration().empty()) {
+        if (askForName) {
             std::optional<std::u16string> chosen =
                 SaveIniFile(m_window, u"Konfiguration speichern:");
             if (!chosen || chosen->empty())
                 return false;
             m_settings.SetConfiguration(*chosen);
+            askForName = false;
         }
-        bool saved = SaveMainSettings(m_settings);
-        saved = WriteConfiguration(m_settings.Configuration()) && saved;
-        if (saved)
+        std::u16string_view problem =
+            u"Die Einstellungen wurden nicht\nvollständig gespeichert werden.";
+        bool saved = false;
+        if (writes == Writes::All && IsMainSettingsPath(m_settings.Configuration())) {
+            // It would replace the program's own settings; Retry asks for
+            // another name.
+            problem = u"Eine Konfiguration kann nicht als Velvane.ini neben dem Programm "
+                      u"gespeichert werden.\nBitte wählen Sie einen anderen Namen.";
+            askForName = true;
+        } else {
+            saved = SaveMainSettings(m_settings);
+            mainSettingsWritten = mainSettingsWritten || saved;
+            if (writes == Writes::All)
+                saved = WriteConfiguration(m_settings.Configuration()) && saved;
+        }
+        if (saved) {
+            if (writes == Writes::All)
+                m_keepMainSettings = m_keepConfiguration = false;
             return true;
-        int answer = platform::MessageBox(
-            m_window, u"Die Einstellungen wurden nicht\nvollständig gespeichert werden.",
-            u"Fehler beim Speichern", platform::MessageBoxButtons::RetryCancel,
-            platform::MessageBoxIcon::Error);
+        }
+        int answer = platform::MessageBox(m_window, problem, u"Fehler beim Speichern",
+                                          platform::MessageBoxButtons::RetryCancel,
+                                          platform::MessageBoxIcon::Error);
         if (answer != platform::IdRetry)
             return false;
     }

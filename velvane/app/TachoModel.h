@@ -64,9 +64,19 @@ public:
 
     // Writes the main settings and the configuration, asking for a file name
     // first when there is no configuration path, and offering to retry while
-    // anything fails. False when it was not completely saved.
+    // anything fails. False when it was not completely saved. A configuration
+    // is never written over the main settings file. SaveConfigurationAs keeps
+    // the previous path when the save is given up.
     bool SaveConfiguration();
     bool SaveConfigurationAs(std::u16string_view path);
+    // The save on exit. It leaves alone any file this run could not read (the
+    // main settings, the configuration, or a file the configuration lists),
+    // since writing back what was understood of it would lose the rest. An
+    // explicit save writes them all again.
+    bool SaveAtExit();
+    // A file listed in the configuration could not be loaded and may have
+    // left its list.
+    void NoteUnreadFile(std::u16string_view path);
 
     const std::vector<Section<SingleViewManager>>& Views() const { return m_views; }
     const std::vector<Section<MultiComponentHolder>>& Logs() const { return m_logs; }
@@ -110,12 +120,24 @@ public:
 private:
     template <class Source> void Retire(std::unique_ptr<Source>& source);
     void ReleaseHolders();
+    // Remembers a path the configuration lists.
+    const std::u16string& Listed(std::u16string path);
     // The whole file through an atomic replacement; false on any failure.
     bool WriteConfiguration(const std::u16string& path) const;
+
+    enum class Writes { MainSettingsOnly, All };
+    // The save with its retry loop; mainSettingsWritten tells whether any
+    // attempt replaced the main settings file.
+    bool Save(Writes writes, bool& mainSettingsWritten);
 
     platform::Window* m_window;
     Screen* m_screen;
     MainSettings m_settings;
+    // Files the save on exit must not overwrite.
+    bool m_keepMainSettings = false;
+    bool m_keepConfiguration = false;
+    // The files the configuration listed when it was read.
+    std::vector<std::u16string> m_listedFiles;
     // Directory of the configuration being read, with its separator.
     std::u16string m_configurationFolder;
     std::vector<Section<SingleViewManager>> m_views;

@@ -68,6 +68,9 @@ void SelectSkinCommand::Execute() {
         Menu& skins = m_skins;
         MenuItem* item = m_item;
         SingleViewManager& holder = m_holder;
+        // The configuration still names it: the save on exit must keep it.
+        if (TachoModel* model = holder.Entry().Model())
+            model->NoteUnreadFile(*m_path);
         for (size_t i = 0; i < skins.Count(); ++i)
             skins.SetChecked(skins.Item(i), false);
         holder.RemoveIni(index);

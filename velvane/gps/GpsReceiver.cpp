@@ -137,6 +137,8 @@ bool GpsReceiver::OnAttribute(int sectionId, std::u16string_view key, std::u16st
         s.baudRate = IniInteger(value);
     } else if (KeywordMatch(u"BufferSize", key) == 0) {
         const int32_t size = IniInteger(value);
+        if (size > GpsSettings::MaxBufferSize)
+            return false;
         s.bufferSize = size < GpsSettings::MinBufferSize ? GpsSettings::MinBufferSize : size;
     } else if (KeywordMatch(u"DefaultInterval", key) == 0) {
         s.defaultInterval = IniInteger(value);

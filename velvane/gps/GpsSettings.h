@@ -10,6 +10,9 @@ namespace velvane {
 
 struct GpsSettings {
     static constexpr int32_t MinBufferSize = 128;
+    // Larger values are refused: no receiver needs more, and a mistyped
+    // size must not make start-up allocate gigabytes.
+    static constexpr int32_t MaxBufferSize = 65536;
 
     std::vector<ProtocolEntry> protocols;
     int32_t comPort = 0;

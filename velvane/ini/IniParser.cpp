@@ -1,5 +1,6 @@
 #include "ini/IniParser.h"
 #include "ini/IniText.h"
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/messagebox.h"
 
@@ -106,26 +107,39 @@ private:
     bool m_on = true;
 };
 
+// Reports why a file is not read. The reason is left in LastError after the
+// message box, so callers can tell a missing file from one they must not
+// overwrite.
+bool Refuse(platform::ErrorCode reason, std::u16string_view caption, std::u16string_view text) {
+    MessageBox(nullptr, text, caption, MessageBoxButtons::Ok, MessageBoxIcon::Error);
+    platform::SetLastError(reason, "ini file not read");
+    return false;
+}
+
 } // namespace
 
 bool IniParser::Load(std::u16string_view path) {
     if (path.empty())
         return false;
+    // Only regular files: opening a FIFO or a device for reading may block
+    // for good, and a folder has no lines.
+    if (!platform::FileExists(path)) {
+        if (platform::FindFiles(path).empty())
+            return Refuse(platform::ErrorCode::FileNotFound, u"Datei nicht gefunden:", path);
+        std::u16string text = u"Die Datei ist keine normale Datei:\n";
+        text += path.substr(0, 259);
+        return Refuse(platform::ErrorCode::AccessDenied, u"IniParser - Fehler", text);
+    }
     auto file = platform::File::Open(path, platform::FileAccess::Read, platform::FileShare::Read,
                                      platform::FileCreation::OpenExisting);
-    if (!file) {
-        MessageBox(nullptr, path, u"Datei nicht gefunden:", MessageBoxButtons::Ok,
-                   MessageBoxIcon::Error);
-        return false;
-    }
+    if (!file)
+        return Refuse(platform::LastError().code, u"Datei nicht gefunden:", path);
     unsigned char bom[2] = {0, 0};
     uint32_t got = 0;
     if (!file->Read(bom, 2, got) || got != 2 || bom[0] != 0xFF || bom[1] != 0xFE) {
         std::u16string text = u"Die Datei ist leer oder nicht im Unicode Format:\n";
         text += path.substr(0, 259);
-        MessageBox(nullptr, text, u"IniParser - Fehler", MessageBoxButtons::Ok,
-                   MessageBoxIcon::Error);
-        return false;
+        return Refuse(platform::ErrorCode::InvalidData, u"IniParser - Fehler", text);
     }
 
     LineReader reader{*file, {}};

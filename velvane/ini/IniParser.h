@@ -14,6 +14,8 @@ public:
     virtual ~IniParser() = default;
     // True when the file opened and began with the byte-order mark, whatever
     // became of its lines. Bad lines are reported in message boxes and skipped.
+    // Only regular files are opened. On false, LastError says why; it is
+    // FileNotFound or PathNotFound only when there is no such file.
     virtual bool Load(std::u16string_view path);
     // key and value are counted and also NUL-terminated in place.
     virtual bool OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value);

@@ -81,10 +81,28 @@ bool IsKey(std::u16string_view key, char16_t upper, char16_t lower) {
     return key.size() == 1 && (key[0] == upper || key[0] == lower);
 }
 
+int Bounded(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, -SpeedoView::MaxExtent, SpeedoView::MaxExtent));
+}
+
 // A position counted back from the far edge when written with a leading "-".
 int Coordinate(std::u16string_view value, int extent) {
-    const int v = IniInteger(value);
-    return !value.empty() && value[0] == u'-' ? extent + v : v;
+    const int64_t v = IniInteger(value);
+    return Bounded(!value.empty() && value[0] == u'-' ? extent + v : v);
+}
+
+// The geometry a skin may give is bounded; angles and speeds are not, as
+// their unsigned arithmetic wraps by design.
+void BoundGeometry(SpeedoView::Analog& a, SpeedoView::Digital& d) {
+    for (int* v : {&a.x, &a.y, &a.radius, &a.dRadiusThick, &a.dRadiusThin, &a.dRadiusDigit,
+                   &a.widthThin, &a.widthThick, &a.needleWidth, &a.digitSize, &a.xUnit, &a.yUnit,
+                   &a.twoColored, &d.x, &d.y, &d.digitSize})
+        *v = Bounded(*v);
+}
+
+// AngleStart less an offset, wrapping as the device's 32-bit arithmetic does.
+int Degrees(int angleStart, uint32_t offset) {
+    return static_cast<int>(static_cast<uint32_t>(angleStart) - offset);
 }
 
 bool ReadColor(std::u16string_view value, platform::Color& color) {
@@ -167,6 +185,7 @@ bool SpeedoView::Load(std::u16string_view path) {
         m_iniPath = path;
         parsed = IniParser::Load(path);
         m_iniPath.clear();
+        BoundGeometry(m_analog, m_digital);
     }
     CreateObjects();
     Build();
@@ -320,7 +339,7 @@ uint32_t SpeedoView::NeedleOffset(uint32_t s) const {
 }
 
 Point SpeedoView::PointAt(uint32_t offset, int r) const {
-    const Direction d = DirectionOf(m_analog.angleStart - static_cast<int>(offset));
+    const Direction d = DirectionOf(Degrees(m_analog.angleStart, offset));
     return {m_analog.x + static_cast<int>(r * d.cos), m_analog.y - static_cast<int>(r * d.sin)};
 }
 
@@ -425,8 +444,9 @@ void SpeedoView::DrawTicks(Canvas& canvas, const Pen& thin, const Pen& thick, co
         const int w = canvas.GetTextExtent(text).cx;
         // Half the diagonal of the text box, limited to the box, keeps the
         // number clear of its tick in every direction.
-        const Direction dir = DirectionOf(a.angleStart - static_cast<int>(offset));
-        const double d = std::sqrt(static_cast<double>(w * w + h * h) * 0.25);
+        const Direction dir = DirectionOf(Degrees(a.angleStart, offset));
+        const double d =
+            std::sqrt((static_cast<double>(w) * w + static_cast<double>(h) * h) * 0.25);
         const double kx = std::clamp(d * dir.cos, -w / 2.0, w / 2.0);
         const double ky = std::clamp(d * dir.sin, -h / 2.0, h / 2.0);
         double centreX, centreY;
@@ -501,7 +521,7 @@ void SpeedoView::DrawNeedle(Canvas& canvas, int originX, int originY) {
         platform::ScopedBrush brush(canvas, filled ? platform::Brush::Solid(m_analog.needle)
                                                    : platform::Brush::Null());
         canvas.Ellipse(cx - t, cy + t, cx + t, cy - t);
-        const Direction d = DirectionOf(m_analog.angleStart - static_cast<int>(offset));
+        const Direction d = DirectionOf(Degrees(m_analog.angleStart, offset));
         canvas.MoveTo(cx - static_cast<int>(t * d.cos), cy + static_cast<int>(t * d.sin));
         canvas.LineTo(tip.x, tip.y);
         break;

@@ -24,6 +24,10 @@ public:
     // Speeds (km/h) past this get no ticks: a mistyped MaxSpeed must not
     // keep the device drawing ticks for minutes.
     static constexpr uint32_t MaxTickSpeed = 100000;
+    // Positions, lengths and widths are kept within this many pixels either
+    // way: far beyond any screen, and small enough that the dial's integer
+    // arithmetic cannot overflow.
+    static constexpr int MaxExtent = 65536;
 
     // Section "AnalogMetrics" and "AnalogColors".
     struct Analog {

@@ -24,8 +24,9 @@ struct Rect {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    // Saturated: a box from far left to far right is as wide as an int goes.
+    int Width() const { return Span(left, right); }
+    int Height() const { return Span(top, bottom); }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     bool Contains(Point p) const { return Contains(p.x, p.y); }
@@ -34,6 +35,12 @@ struct Rect {
     // The common part; empty (all zero) when they do not overlap.
     Rect Intersect(const Rect& o) const;
     friend bool operator==(const Rect&, const Rect&) = default;
+
+private:
+    static int Span(int from, int to) {
+        const int64_t span = int64_t(to) - from;
+        return span > INT32_MAX ? INT32_MAX : span < INT32_MIN ? INT32_MIN : int(span);
+    }
 };
 
 inline Rect Rect::Intersect(const Rect& o) const {

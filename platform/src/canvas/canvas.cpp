@@ -20,40 +20,71 @@ void SetSource(cairo_t* cr, Color c) {
     cairo_set_source_rgb(cr, GetR(c) / 255.0, GetG(c) / 255.0, GetB(c) / 255.0);
 }
 
+// The logical coordinates of a surface's pixels under a viewport origin.
+Rect TargetOf(int width, int height, Point origin) {
+    return {-origin.x, -origin.y, width - origin.x, height - origin.y};
+}
+
 // The pixels of a one-pixel line from (x0, y0) towards (x1, y1), the end
-// point left out, added to the path as horizontal runs.
-void AddThinLine(cairo_t* cr, int x0, int y0, int x1, int y1) {
-    const int dx = std::abs(x1 - x0);
-    const int dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    int x = x0;
-    int y = y0;
+// point left out, added to the path as horizontal runs. Only the pixels
+// inside target are walked, so a line of any length costs no more than the
+// target's size, and they are the very pixels a walk of the whole line
+// would have set: after k steps along the major axis the walk's error term
+// has put the minor axis at round-half-down(k * minor / major).
+void AddThinLine(cairo_t* cr, int x0, int y0, int x1, int y1, const Rect& target) {
+    const int64_t dx = std::abs(int64_t(x1) - x0);
+    const int64_t dy = std::abs(int64_t(y1) - y0);
+    const bool xMajor = dx >= dy;
+    const int64_t major = xMajor ? dx : dy;
+    const int64_t minor = xMajor ? dy : dx;
+    if (major == 0)
+        return;
+    const int64_t majorFrom = xMajor ? x0 : y0;
+    const int64_t minorFrom = xMajor ? y0 : x0;
+    const int majorStep = (xMajor ? x0 < x1 : y0 < y1) ? 1 : -1;
+    const int minorStep = (xMajor ? y0 < y1 : x0 < x1) ? 1 : -1;
+    const int64_t lo = xMajor ? target.left : target.top;
+    const int64_t hi = xMajor ? target.right : target.bottom;
+    // The steps whose major coordinate lies in [lo, hi).
+    int64_t kFrom = majorStep > 0 ? lo - majorFrom : majorFrom - (hi - 1);
+    int64_t kTo = majorStep > 0 ? hi - majorFrom : majorFrom - lo + 1;
+    kFrom = std::max<int64_t>(kFrom, 0);
+    kTo = std::min(kTo, major);
+    if (kFrom >= kTo)
+        return;
+
+    const int64_t twoMajor = 2 * major;
+    const __int128 at = __int128(2) * kFrom * minor + major;
+    int64_t q = int64_t(at / twoMajor);
+    int64_t rest = int64_t(at % twoMajor);
     bool open = false;
     int runLo = 0;
     int runHi = 0;
     int runY = 0;
     auto emit = [&] { cairo_rectangle(cr, runLo, runY, runHi - runLo + 1, 1); };
-    while (x != x1 || y != y1) {
-        if (open && y == runY && (x == runHi + 1 || x == runLo - 1)) {
-            runLo = std::min(runLo, x);
-            runHi = std::max(runHi, x);
-        } else {
-            if (open)
-                emit();
-            open = true;
-            runLo = runHi = x;
-            runY = y;
+    for (int64_t k = kFrom; k < kTo; ++k) {
+        const int64_t a = majorFrom + majorStep * k;
+        const int64_t b = minorFrom + minorStep * q;
+        const int64_t px = xMajor ? a : b;
+        const int64_t py = xMajor ? b : a;
+        if (px >= target.left && px < target.right && py >= target.top && py < target.bottom) {
+            const int x = int(px);
+            const int y = int(py);
+            if (open && y == runY && (x == runHi + 1 || x == runLo - 1)) {
+                runLo = std::min(runLo, x);
+                runHi = std::max(runHi, x);
+            } else {
+                if (open)
+                    emit();
+                open = true;
+                runLo = runHi = x;
+                runY = y;
+            }
         }
-        int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
+        rest += 2 * minor;
+        if (rest >= twoMajor) {
+            rest -= twoMajor;
+            ++q;
         }
     }
     if (open)
@@ -220,10 +251,11 @@ void Canvas::StrokeThin(std::span<const Point> points, bool closed) {
     if (points.empty())
         return;
     cairo_new_path(m_surface->cr);
+    const Rect target = TargetOf(m_width, m_height, m_origin);
     for (size_t i = 0; i + 1 < points.size(); ++i)
-        AddThinLine(m_surface->cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y);
+        AddThinLine(m_surface->cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, target);
     if (closed && points.size() > 1)
-        AddThinLine(m_surface->cr, points.back().x, points.back().y, points[0].x, points[0].y);
+        AddThinLine(m_surface->cr, points.back().x, points.back().y, points[0].x, points[0].y, target);
     else if (closed)
         cairo_rectangle(m_surface->cr, points[0].x, points[0].y, 1, 1);
     FillPath(m_pen.color);
@@ -270,7 +302,7 @@ void Canvas::LineTo(int x, int y) {
         return;
     }
     cairo_new_path(m_surface->cr);
-    AddThinLine(m_surface->cr, from.x, from.y, x, y);
+    AddThinLine(m_surface->cr, from.x, from.y, x, y, TargetOf(m_width, m_height, m_origin));
     FillPath(m_pen.color);
 }
 

@@ -371,9 +371,119 @@ TEST_F(Configuration, AFailedSaveOffersRetryOnTheSamePath) {
         "vollständig gespeichert werden.\" buttons=RetryCancel icon=Error answer=Retry");
     EXPECT_NE(boxes[1].find("answer=Cancel"), std::string::npos);
     EXPECT_TRUE(Lines("filedialog").empty()) << "Retry uses the path it has";
-    EXPECT_EQ(m_model.Settings().Configuration(), blocked);
+    EXPECT_EQ(m_model.Settings().Configuration(), ConfigPath) << "given up, the old path stays";
     EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nIni = tag.ini\r\n"))
         << "the old file is untouched";
+}
+
+constexpr char16_t SettingsPath[] = u"\\Program Files\\Velvane\\Velvane.ini";
+
+TEST_F(Configuration, TheSaveOnExitKeepsAConfigurationThatCouldNotBeRead) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"saved as UTF-8", "[Speedo]\r\nInitial = y\r\nIni = tag.ini\r\n"},
+        {"empty", ""},
+        {"garbage", std::string("\x00\x13\xFE\xFF\x7F garbage", 14)},
+    };
+    for (const auto& c : cases) {
+        m_device.Put(ConfigPath, c.bytes);
+        m_device.Put(SettingsPath, "");
+        EXPECT_FALSE(m_model.Load(ConfigPath)) << c.name;
+        ASSERT_TRUE(m_model.SaveAtExit()) << c.name;
+        EXPECT_EQ(m_device.Get(ConfigPath), c.bytes) << c.name << ": the user's file is kept";
+        EXPECT_NE(
+            m_device.Get(SettingsPath)
+                .find(Utf16File(u"Configuration = ..\\..\\Storage Card\\Konfig\\Tag.ini", false)),
+            std::string::npos)
+            << c.name << ": the main settings are saved and still name it";
+    }
+    // Asked for, it is written.
+    ASSERT_TRUE(m_model.SaveConfiguration());
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\n\r\n"));
+}
+
+TEST_F(Configuration, TheSaveOnExitWritesWhatWasReadOrMissing) {
+    // A missing file holds nothing to lose: it is made on exit.
+    m_device.Put(u"\\Storage Card\\Konfig\\Nacht.ini", "");
+    m_model.Load(ConfigPath);
+    ASSERT_TRUE(m_model.SaveAtExit());
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\n\r\n"));
+
+    PutConfig(u"[Speedo]\r\nIni = tag.ini\r\n");
+    m_model.Load(ConfigPath);
+    m_model.NoteUnreadFile(u"\\Storage Card\\Konfig\\anderer.ini");
+    ASSERT_TRUE(m_model.SaveAtExit());
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nIni = tag.ini\r\n\r\n"))
+        << "a file the configuration does not list changes nothing";
+}
+
+TEST_F(Configuration, TheSaveOnExitKeepsAConfigurationWhoseFilesFailed) {
+    const std::u16string text = u"[Speedo]\r\nInitialIni = tag.ini\r\nIni = nacht.ini\r\n";
+    PutConfig(text);
+    ASSERT_TRUE(m_model.Load(ConfigPath));
+    // The skin could not be loaded and left the list, as the menu does it.
+    SingleViewManager& speedo = *m_model.Views()[0].holder;
+    m_model.NoteUnreadFile(*speedo.GetPath(0));
+    speedo.RemoveIni(0);
+    ASSERT_TRUE(m_model.SaveAtExit());
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(text));
+    ASSERT_TRUE(m_model.SaveConfiguration()) << "an explicit save still writes";
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nIni = nacht.ini\r\n\r\n"));
+
+    // Loading another configuration starts afresh.
+    PutConfig(text);
+    m_model.Load(ConfigPath);
+    m_model.NoteUnreadFile(u"\\Storage Card\\Konfig\\tag.ini");
+    m_model.Load(ConfigPath);
+    m_model.Views()[0].holder->RemoveIni(1);
+    ASSERT_TRUE(m_model.SaveAtExit());
+    EXPECT_EQ(m_device.Get(ConfigPath), Utf16File(u"[Speedo]\r\nInitialIni = tag.ini\r\n\r\n"));
+}
+
+TEST_F(Configuration, AConfigurationIsNeverSavedOverTheMainSettings) {
+    const std::string settings = Utf16File(u"[Settings]\r\nGPSIni = gps.ini\r\n");
+    PutConfig(u"[Speedo]\r\nIni = tag.ini\r\n");
+    m_model.Load(ConfigPath);
+    for (const char16_t* spelling :
+         {u"\\Program Files\\Velvane\\Velvane.ini", u"/program files/velvane/VELVANE.INI",
+          u"\\Program Files\\Velvane\\Konfig\\..\\Velvane.ini"}) {
+        m_device.Put(SettingsPath, settings);
+        platform::TranscriptClear();
+        EXPECT_FALSE(m_model.SaveConfigurationAs(spelling)) << platform::ToUtf8(spelling);
+        EXPECT_EQ(m_device.Get(SettingsPath), settings) << platform::ToUtf8(spelling);
+        auto boxes = Lines("messagebox");
+        ASSERT_EQ(boxes.size(), 1u) << platform::ToUtf8(spelling);
+        EXPECT_EQ(boxes[0],
+                  "messagebox caption=\"Fehler beim Speichern\" text=\"Eine Konfiguration kann "
+                  "nicht als Velvane.ini neben dem Programm gespeichert werden.\\nBitte wählen "
+                  "Sie einen anderen Namen.\" buttons=RetryCancel icon=Error answer=Cancel");
+        EXPECT_EQ(m_model.Settings().Configuration(), ConfigPath);
+    }
+    // Retry asks for another name.
+    platform::headless::QueueMessageBoxAnswer(u"Fehler beim Speichern", platform::IdRetry);
+    platform::headless::QueueFileDialogAnswer(u"Konfiguration speichern:",
+                                              u"\\Program Files\\Velvane\\Mein.ini");
+    ASSERT_TRUE(m_model.SaveConfigurationAs(SettingsPath));
+    EXPECT_EQ(m_model.Settings().Configuration(), u"\\Program Files\\Velvane\\Mein.ini");
+    EXPECT_EQ(m_device.Get(u"\\Program Files\\Velvane\\Mein.ini"),
+              Utf16File(u"[Speedo]\r\nIni = ..\\..\\Storage Card\\Konfig\\tag.ini\r\n\r\n"));
+    EXPECT_NE(m_device.Get(SettingsPath).find(Utf16File(u"Configuration = Mein.ini", false)),
+              std::string::npos);
+}
+
+TEST_F(Configuration, AGivenUpSaveAsKeepsThePreviousPath) {
+    PutConfig(u"[Speedo]\r\nIni = tag.ini\r\n");
+    m_model.Load(ConfigPath);
+    EXPECT_FALSE(m_model.SaveConfigurationAs(u"\\Nirgends\\neu.ini"));
+    EXPECT_EQ(Lines("Fehler beim Speichern").size(), 1u);
+    EXPECT_EQ(m_model.Settings().Configuration(), ConfigPath);
+    EXPECT_NE(m_device.Get(SettingsPath)
+                  .find(Utf16File(u"Configuration = ..\\..\\Storage Card\\Konfig\\Tag.ini", false)),
+              std::string::npos)
+        << "the main settings name the file that exists";
+    EXPECT_EQ(m_device.Get(SettingsPath).find(Utf16File(u"neu.ini", false)), std::string::npos);
 }
 
 // Start-up: main settings, a usable GPS settings file, then the configuration.
@@ -438,6 +548,17 @@ TEST_F(StartUp, TheDialogComesBackUntilAFileWorks) {
     ASSERT_EQ(m_model.Views().size(), 1u);
     EXPECT_EQ(m_model.Views()[0].name, u"Empty");
     EXPECT_EQ(m_model.InitialView(), m_model.Views()[0].holder.get());
+}
+
+TEST_F(StartUp, UnreadableMainSettingsAreNotOverwrittenOnExit) {
+    const std::string utf8 = "[Settings]\r\nGPSIni = ..\\..\\GPS\\gps.ini\r\n";
+    m_device.Put(SettingsPath, utf8);
+    m_dialogPaths = {u"\\GPS\\gps.ini"};
+    ASSERT_TRUE(m_model.StartUp(Dialog()));
+    EXPECT_EQ(m_dialogs, 1);
+    EXPECT_FALSE(m_model.SaveAtExit());
+    EXPECT_EQ(m_device.Get(SettingsPath), utf8);
+    EXPECT_TRUE(Lines("filedialog").empty()) << "nothing is asked on the way out";
 }
 
 TEST_F(StartUp, ADialogThatCannotBeShownEndsWithoutAsking) {

@@ -595,6 +595,29 @@ TEST(MenuStyleFile, ReadsKeysRejectsBadColoursAndKeepsDefaultsOtherwise) {
     EXPECT_FALSE(platform::TranscriptLines().empty());
 }
 
+TEST_F(MenuTest, HugeMetricsAreBoundedAndTheLayoutStaysInOrder) {
+    Menu& root = Make(480, u"[Metrics]\r\ndx = -2147483648\r\ndy = 2147483647\r\n"
+                           u"ItemHeight = 2147483647\r\nFontSize = 2147483647\r\n"
+                           u"HotFontSize = -2147483648\r\nStyle = 4\r\n");
+    const MenuStyle& style = root.Style();
+    EXPECT_EQ(style.Dx(), -MenuStyle::MaxMetric);
+    EXPECT_EQ(style.Dy(), MenuStyle::MaxMetric);
+    EXPECT_EQ(style.ItemHeight(), MenuStyle::MaxMetric);
+    EXPECT_EQ(style.FontSize(), MenuStyle::MaxMetric);
+    EXPECT_EQ(style.HotFontSize(), -MenuStyle::MaxMetric);
+    Menu* c = BuildTree(root);
+    root.OnKey(platform::vk::Return);
+    root.OnKey(platform::vk::Right);
+    root.OnKey(platform::vk::Right);
+    root.OnKey(platform::vk::Return);
+    ASSERT_TRUE(c->IsOpen());
+    // One row of five: margin, row, margin again before the submenu.
+    EXPECT_EQ(root.SubmenuOrigin(0), 3 * MenuStyle::MaxMetric);
+    Drawn();
+    root.OnTap(10, 10);
+    EXPECT_FALSE(root.IsOpen()) << "a tap above the far-off rows closes the menu";
+}
+
 // Pictures for the documentation: an open menu with an open submenu in the
 // default style and in style 2. Written when VELVANE_DOCS names a folder.
 TEST_F(MenuTest, Snapshots) {

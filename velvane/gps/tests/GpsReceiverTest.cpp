@@ -3,6 +3,7 @@
 #include "platform/host.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
+#include "platform/text.h"
 #include "platform/transcript.h"
 #include "platform/window.h"
 
@@ -109,6 +110,36 @@ TEST_F(Receiver, SettingsCommandsAndPollPeriod) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_NE(Boxes()[0].find("caption=\"IniParser - Ignoriere unbekanntes Attribut:\""),
               std::string::npos);
+}
+
+TEST_F(Receiver, AnOversizedBufferIsRefusedAndReported) {
+    struct Case {
+        const char16_t* value;
+        uint32_t size;
+        size_t reports;
+    } cases[] = {
+        {u"2000000000", 256u, 1u},
+        {u"65537", 256u, 1u},
+        {u"65536", 65536u, 0u},
+        {u"-5", 128u, 0u},
+    };
+    for (const auto& c : cases) {
+        platform::TranscriptClear();
+        // Reported lines need an answer to keep the reports going.
+        platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
+        GpsReceiver receiver(nullptr);
+        ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nBufferSize = " +
+                                      std::u16string(c.value) + u"\r\n")))
+            << platform::ToUtf8(c.value);
+        EXPECT_EQ(receiver.BufferSize(), c.size) << platform::ToUtf8(c.value);
+        ASSERT_EQ(Boxes().size(), c.reports) << platform::ToUtf8(c.value);
+        if (c.reports) {
+            EXPECT_NE(Boxes()[0].find("BufferSize = " + platform::ToUtf8(c.value)),
+                      std::string::npos)
+                << Boxes()[0];
+        }
+        platform::headless::ClearMessageBoxAnswers();
+    }
 }
 
 TEST_F(Receiver, AllOffAsksFirst) {

@@ -1,5 +1,6 @@
 #include "ini/IniParser.h"
 #include "ini/IniText.h"
+#include "platform/error.h"
 #include "platform/headless.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace velvane;
@@ -192,6 +194,39 @@ TEST(IniParser, RefusesMissingAndNonUnicodeFilesWithoutCallbacks) {
     }
     Recorder r;
     EXPECT_FALSE(r.Load(u""));
+}
+
+TEST(IniParser, OnlyRegularFilesAreOpenedAndTheReasonIsKept) {
+    TempDevice device;
+    device.Put(u"\\ok.ini", Utf16File(u"[Settings]\r\n"));
+    device.Put(u"\\ansi.ini", "[Settings]\r\n");
+    device.Put(u"\\Ordner.ini\\inside", "x");
+    // A FIFO without a writer: opening it for reading would wait for ever.
+    ASSERT_EQ(::mkfifo(device.HostPath(u"\\fifo.ini").c_str(), 0600), 0);
+    struct Case {
+        const char16_t* path;
+        platform::ErrorCode reason;
+        const char* box; // the part of the report that says why
+    } cases[] = {
+        {u"\\missing.ini", platform::ErrorCode::FileNotFound, "caption=\"Datei nicht gefunden:\""},
+        {u"\\Nirgends\\x.ini", platform::ErrorCode::FileNotFound,
+         "caption=\"Datei nicht gefunden:\""},
+        {u"\\ansi.ini", platform::ErrorCode::InvalidData, "nicht im Unicode Format"},
+        {u"\\fifo.ini", platform::ErrorCode::AccessDenied,
+         "text=\"Die Datei ist keine normale Datei:\\n\\\\fifo.ini\""},
+        {u"\\Ordner.ini", platform::ErrorCode::AccessDenied, "keine normale Datei"},
+    };
+    for (const auto& c : cases) {
+        platform::TranscriptClear();
+        Recorder r;
+        EXPECT_FALSE(r.Load(c.path)) << platform::ToUtf8(c.path);
+        EXPECT_EQ(platform::LastError().code, c.reason) << platform::ToUtf8(c.path);
+        auto boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 1u) << platform::ToUtf8(c.path);
+        EXPECT_NE(boxes[0].find(c.box), std::string::npos) << boxes[0];
+    }
+    Recorder r;
+    EXPECT_TRUE(r.Load(u"\\OK.INI")) << "names are found whatever their case";
 }
 
 TEST(IniParser, OnlyTheByteOrderMarkIsAnEmptyButValidFile) {

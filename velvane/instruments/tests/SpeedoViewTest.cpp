@@ -5,8 +5,10 @@
 
 #include "platform/canvas.h"
 #include "platform/testing/temp_device.h"
+#include "platform/text.h"
 #include "platform/transcript.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -312,6 +314,37 @@ TEST_F(SpeedoViewTest, ZeroStepsAndSpeedsDoNotCrash) {
     // A mistyped maximum does not hang the device.
     view = Loaded(240, 320, u"[AnalogMetrics]\r\nMaxSpeed = -1\r\n");
     Drawn(*view);
+}
+
+TEST_F(SpeedoViewTest, HugeGeometryIsBoundedAndDrawnAtOnce) {
+    // Each of these once overflowed the dial's integer arithmetic; the first
+    // walked billions of pixels for every tick.
+    const char16_t* skins[] = {
+        u"[AnalogMetrics]\r\nRadius = -2147483647\r\n",
+        u"[AnalogMetrics]\r\nRadius = 2147483647\r\ndRadiusThick = -2147483647\r\n"
+        u"dRadiusThin = -2147483648\r\nNeedleStyle = 3\r\n",
+        u"[AnalogMetrics]\r\nX = 2147483647\r\nY = -2147483648\r\nAngleStart = -2147483647\r\n"
+        u"TwoColored = 2147483647\r\nWithinDigits = y\r\n",
+        u"[AnalogMetrics]\r\nX = -2147483647\r\n[DigitalMetrics]\r\nX = 2147483647\r\n"
+        u"Y = -2147483647\r\n",
+    };
+    for (const char16_t* skin : skins) {
+        const auto start = std::chrono::steady_clock::now();
+        auto view = Loaded(240, 320, skin);
+        view->OnSpeed(1234);
+        Drawn(*view);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+            << platform::ToUtf8(skin);
+        const SpeedoView::Analog& a = view->AnalogSettings();
+        for (int v : {a.x, a.y, a.radius, a.dRadiusThick, a.dRadiusThin, a.twoColored,
+                      view->DigitalSettings().x, view->DigitalSettings().y})
+            EXPECT_LE(std::abs(v), SpeedoView::MaxExtent) << platform::ToUtf8(skin);
+    }
+    EXPECT_EQ(Loaded(240, 320, skins[0])->AnalogSettings().radius, -SpeedoView::MaxExtent);
+    // Ordinary values are kept as they are, negative ones counted from the edge.
+    auto view = Loaded(240, 320, u"[AnalogMetrics]\r\nRadius = 500\r\nX = -20\r\n");
+    EXPECT_EQ(view->AnalogSettings().radius, 500);
+    EXPECT_EQ(view->AnalogSettings().x, 220);
 }
 
 TEST_F(SpeedoViewTest, NumbersOnlyWhereTicksAreAndBothMarksMove) {
