@@ -290,20 +290,20 @@ bool Place(uint64_t window, int64_t insertAfter, const Rect& rect, bool show) {
         e.xclient.data.l[4] = l4;
         XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     };
+    // The window manager's protocol first; without one the server does it.
+    const long gravityAndFlags = 1 | 0xF00; // static gravity, x y w h given
+    ask("_NET_MOVERESIZE_WINDOW", gravityAndFlags, rect.left, rect.top, rect.Width(),
+        rect.Height());
+    XMoveResizeWindow(d, window, rect.left, rect.top, rect.Width(), rect.Height());
     if (!show) {
         // ICCCM withdrawal: the window manager forgets the window.
         XWithdrawWindow(d, window, DefaultScreen(d));
         XSync(d, False);
         return true;
     }
-    // The window manager's protocol first; without one the server does it.
-    const long gravityAndFlags = 1 | 0xF00; // static gravity, x y w h given
-    ask("_NET_MOVERESIZE_WINDOW", gravityAndFlags, rect.left, rect.top, rect.Width(),
-        rect.Height());
     if (insertAfter == InsertAfter::TopMost || insertAfter == InsertAfter::NoTopMost)
         ask("_NET_WM_STATE", insertAfter == InsertAfter::TopMost ? 1 : 0,
             XInternAtom(d, "_NET_WM_STATE_ABOVE", False), 0, 2, 0);
-    XMoveResizeWindow(d, window, rect.left, rect.top, rect.Width(), rect.Height());
     XMapWindow(d, window);
     if (insertAfter == InsertAfter::Bottom)
         XLowerWindow(d, window);

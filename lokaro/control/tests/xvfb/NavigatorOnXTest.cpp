@@ -1,6 +1,7 @@
 // Runs under xvfb-run: the navigator stand-in started by its device path as a
 // process of its own, and lokaro's taps, key macros, window messages and
 // on-screen texts arriving at it through the X server.
+#include "control/DeviceSettings.h"
 #include "control/KeyMacro.h"
 #include "control/Navigator.h"
 #include "control/ScreenInput.h"
@@ -17,10 +18,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <sstream>
 #include <thread>
+
+// Xlib last: its macros (None, Status) clash with other headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 using namespace lokaro;
 namespace fs = std::filesystem;
@@ -195,6 +200,35 @@ TEST(NavigatorOnX, StartedByPathItTakesTapsKeysMessagesAndShowsTexts) {
         for (int x = 200; x < 240; ++x)
             yellow += screen->GetPixel(x, y) == platform::Rgb(255, 255, 0);
     EXPECT_GT(yellow, 20) << "the letters";
+
+    // A task bar of another program: hidden, shown along the bottom edge,
+    // toggled; the navigator's window stays as it is.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_TRUE(display);
+    ::Window bar = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 100, 10, 0, 0, 0);
+    XClassHint hint;
+    std::string barClass = "HHTaskBar";
+    hint.res_name = barClass.data();
+    hint.res_class = barClass.data();
+    XSetClassHint(display, bar, &hint);
+    XMapWindow(display, bar);
+    XSync(display, False);
+    auto barState = [&] {
+        XSync(display, False);
+        XWindowAttributes a;
+        XGetWindowAttributes(display, bar, &a);
+        return std::to_string(a.x) + "," + std::to_string(a.y) + " " + std::to_string(a.width) +
+               "x" + std::to_string(a.height) + (a.map_state == IsViewable ? " shown" : " hidden");
+    };
+    EXPECT_TRUE(setTaskBar(0, p));
+    EXPECT_EQ(barState(), "0,246 480x26 hidden");
+    EXPECT_TRUE(setTaskBar(2, p));
+    EXPECT_EQ(barState(), "0,246 480x26 shown");
+    EXPECT_TRUE(setTaskBar(2, p));
+    EXPECT_EQ(barState(), "0,246 480x26 hidden");
+    EXPECT_TRUE(platform::IsWindowShown(window));
+    XDestroyWindow(display, bar);
+    XCloseDisplay(display);
 
     // The close request ends it.
     EXPECT_TRUE(platform::SendWindowMessage(window, platform::WindowMessage::Close, 0, 0));
