@@ -238,8 +238,13 @@ TEST(DeviceSettings, InputPanelTaskSwitchAndPower) {
                             "start program=\"\\\\windows\\\\explorer.exe\" arguments=\"\" "
                             "result=failed"}));
 
-    // A reset whose host command fails is reported as failed.
+    // A reset whose host command fails is reported as failed; the command
+    // learns a suspend from its environment.
     host.rebootCommand = "false";
     platform::Initialize(host);
+    EXPECT_FALSE(powerDown(1));
+    host.rebootCommand = "test \"$CE_POWER_STATE\" = suspend";
+    platform::Initialize(host);
+    EXPECT_TRUE(powerDown(2));
     EXPECT_FALSE(powerDown(1));
 }

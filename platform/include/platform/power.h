@@ -1,8 +1,9 @@
 #pragma once
-// The device's power states. A reset runs the host's reboot command
-// (CE_REBOOT_COMMAND, as the kernel's reboot control does); a suspend is only
-// recorded, so that a reboot command can never be taken for a suspend. Neither
-// touches the host by default.
+// The device's power states. Both run the host's reboot command
+// (CE_REBOOT_COMMAND): a reset as the kernel's reboot control does, a suspend
+// with CE_POWER_STATE=suspend in the command's environment so that the
+// command can tell the two apart. Without a command they are only recorded:
+// the host is never touched by default.
 #include <cstdint>
 
 namespace platform {
