@@ -22,6 +22,8 @@
 #include <iostream>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 // Xlib last: its macros (None, Status) clash with other headers.
 #include <X11/Xlib.h>
@@ -33,36 +35,52 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A process we did not fork (the platform starts programs detached): ended
-// on every way out of the test, and waited for until it is gone.
+// The processes this test started through the platform, which starts them
+// detached: found by the test's own device root in their environment, ended
+// on every way out of the test and waited for until they are gone.
 class ProcessGuard {
 public:
-    ProcessGuard() = default;
+    explicit ProcessGuard(std::string root) : m_marker("CE_ROOT=" + std::move(root)) {}
     ProcessGuard(const ProcessGuard&) = delete;
     ProcessGuard& operator=(const ProcessGuard&) = delete;
     ~ProcessGuard() { End(); }
-    void Watch(pid_t pid) { m_pid = pid; }
-    void End() {
-        if (m_pid <= 0)
-            return;
-        ::kill(m_pid, SIGTERM);
-        for (int i = 0; i < 100 && Alive(); ++i)
-            std::this_thread::sleep_for(20ms);
-        if (Alive())
-            ::kill(m_pid, SIGKILL);
-        for (int i = 0; i < 100 && Alive(); ++i)
-            std::this_thread::sleep_for(20ms);
-        m_pid = 0;
+
+    std::vector<pid_t> Started() const {
+        std::vector<pid_t> found;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            const std::string name = entry.path().filename();
+            if (name.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            const pid_t pid = std::stoi(name);
+            if (pid == ::getpid() || !Alive(pid))
+                continue;
+            std::ifstream environ(entry.path() / "environ", std::ios::binary);
+            std::string variable;
+            while (std::getline(environ, variable, '\0'))
+                if (variable == m_marker) {
+                    found.push_back(pid);
+                    break;
+                }
+        }
+        return found;
     }
-    // Gone, or a zombie its new parent has yet to reap.
-    bool Alive() const {
-        std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
-        std::string pid, name, state;
-        return stat >> pid >> name >> state && state != "Z";
+    void End() {
+        for (int signal : {SIGTERM, SIGKILL}) {
+            for (pid_t pid : Started())
+                ::kill(pid, signal);
+            for (int i = 0; i < 100 && !Started().empty(); ++i)
+                std::this_thread::sleep_for(20ms);
+        }
+    }
+    // Not a zombie its new parent has yet to reap.
+    static bool Alive(pid_t pid) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string id, name, state;
+        return stat >> id >> name >> state && state != "Z";
     }
 
 private:
-    pid_t m_pid = 0;
+    std::string m_marker;
 };
 
 std::string ReadAll(const fs::path& path) {
@@ -119,7 +137,7 @@ TEST(NavigatorOnX, StartedByPathItTakesTapsKeysMessagesAndShowsTexts) {
     ::setenv("STANDIN_NAVIGATOR", STANDIN_BIN, 1);
     platform::Initialize(host);
 
-    ProcessGuard standin;
+    ProcessGuard started(host.root.string());
     ASSERT_TRUE(startNavigator(DefaultNavigatorPath));
     const fs::path log = device.HostPath(u"\\My Flash Disk\\Navigation\\navigator.txt");
     std::string ready;
@@ -128,7 +146,8 @@ TEST(NavigatorOnX, StartedByPathItTakesTapsKeysMessagesAndShowsTexts) {
         ready = LogLine(ReadAll(log), "ready pid=");
     }
     ASSERT_FALSE(ready.empty()) << "the stand-in never came up: " << ReadAll(log);
-    standin.Watch(std::stoi(ready.substr(10)));
+    const pid_t standin = std::stoi(ready.substr(10));
+    EXPECT_EQ(started.Started(), std::vector<pid_t>{standin});
     EXPECT_TRUE(WaitForLine(log, "shows Ort:Zuerich", 1s));
     EXPECT_TRUE(WaitForLine(log, "shows NaviMode=2", 1s));
     platform::WindowHandle window;
@@ -233,9 +252,9 @@ TEST(NavigatorOnX, StartedByPathItTakesTapsKeysMessagesAndShowsTexts) {
     // The close request ends it.
     EXPECT_TRUE(platform::SendWindowMessage(window, platform::WindowMessage::Close, 0, 0));
     EXPECT_TRUE(WaitForLine(log, "close"));
-    for (int i = 0; i < 250 && standin.Alive(); ++i)
+    for (int i = 0; i < 250 && ProcessGuard::Alive(standin); ++i)
         std::this_thread::sleep_for(20ms);
-    EXPECT_FALSE(standin.Alive());
+    EXPECT_FALSE(ProcessGuard::Alive(standin));
     if (HasFailure())
         std::cerr << "the stand-in's log:\n" << ReadAll(log);
 }
