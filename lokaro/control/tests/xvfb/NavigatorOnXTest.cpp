@@ -211,12 +211,26 @@ TEST(NavigatorOnX, StartedByPathItTakesTapsKeysMessagesAndShowsTexts) {
     ASSERT_TRUE(showOsd(u"7", osd));
     screen = platform::testing::GrabXScreen();
     ASSERT_TRUE(screen);
-    screen->SavePng(fs::path(::testing::TempDir()) / "lokaro-osd.png");
+    if (const char* dir = std::getenv("SNAPSHOT_DIR"))
+        screen->SavePng(fs::path(dir) / "lokaro-osd.png");
     EXPECT_EQ(screen->GetPixel(201, 101), platform::Rgb(255, 0, 0));
     EXPECT_EQ(screen->GetPixel(199, 101), platform::Rgb(255, 255, 255));
     int yellow = 0;
     for (int y = 100; y < 140; ++y)
         for (int x = 200; x < 240; ++x)
+            yellow += screen->GetPixel(x, y) == platform::Rgb(255, 255, 0);
+    EXPECT_GT(yellow, 20) << "the letters";
+    // Transparent: the navigator's white shows around the letters.
+    osd.x = 300;
+    osd.y = 150;
+    osd.t = 1;
+    ASSERT_TRUE(showOsd(u"7", osd));
+    screen = platform::testing::GrabXScreen();
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(screen->GetPixel(301, 151), platform::Rgb(255, 255, 255));
+    yellow = 0;
+    for (int y = 150; y < 190; ++y)
+        for (int x = 300; x < 340; ++x)
             yellow += screen->GetPixel(x, y) == platform::Rgb(255, 255, 0);
     EXPECT_GT(yellow, 20) << "the letters";
 
