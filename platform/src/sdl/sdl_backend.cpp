@@ -10,6 +10,8 @@
 #include <cairo.h>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <errno.h>
 #include <vector>
 
 namespace platform {
@@ -83,16 +85,32 @@ int VirtualKey(SDL_Keycode key) {
     }
 }
 
+// The display went away; not a normal end.
+constexpr int ExitDisplayLost = 1;
+
 class SdlBackend final : public Backend {
 public:
     explicit SdlBackend(const HostSettings&) {
         SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0"); // a finger is a tap once, not also a click
+        // A tap on a window that is just getting the focus is still a tap;
+        // SDL would drop it when both arrive close together, as under load.
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        // We draw in software: without this SDL backs each window with an
+        // OpenGL renderer and loads the whole GL stack for nothing. The
+        // environment still wins, as for every hint.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
         SDL_StartTextInput();
         m_start = std::chrono::steady_clock::now();
     }
-    ~SdlBackend() override { SDL_Quit(); }
+    ~SdlBackend() override {
+        // On a dead display SDL's own goodbye would only talk to nobody.
+        if (x11::DisplayLost())
+            return;
+        x11::Disconnect();
+        SDL_Quit();
+    }
 
     uint64_t MonotonicMs() override {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -117,8 +135,10 @@ public:
             std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         } else {
             data->renderer = SDL_CreateRenderer(data->window, -1, SDL_RENDERER_SOFTWARE);
-            if (x11::Available())
+            if (x11::Available()) {
                 x11::SetWindowClass(data->window, w.ClassName());
+                x11::WatchForDisplayLoss(data->window);
+            }
         }
         w.m_backendData = data;
     }
@@ -127,6 +147,11 @@ public:
         auto* data = DataOf(w);
         if (!data)
             return;
+        if (x11::DisplayLost()) { // nothing left to destroy on the server
+            delete data;
+            w.m_backendData = nullptr;
+            return;
+        }
         if (data->texture)
             SDL_DestroyTexture(data->texture);
         if (data->renderer)
@@ -139,7 +164,7 @@ public:
 
     void WindowChanged(Window& w) override {
         auto* data = DataOf(w);
-        if (!data || !data->window)
+        if (!data || !data->window || x11::DisplayLost())
             return;
         Rect r = w.GetRect();
         SDL_SetWindowTitle(data->window, ToUtf8(w.Title()).c_str());
@@ -155,7 +180,7 @@ public:
 
     void Present(Window& w) override {
         auto* data = DataOf(w);
-        if (!data || !data->renderer)
+        if (!data || !data->renderer || x11::DisplayLost())
             return;
         Canvas& surface = w.Surface();
         surface.Flush();
@@ -235,25 +260,60 @@ public:
 
     // Blocks in SDL until an event or the next timer: no busy waiting.
     void Wait(int64_t timeoutMs) override {
+        if (x11::DisplayLost()) {
+            EndForLostDisplay();
+            return;
+        }
         SDL_Event e;
         int got =
             timeoutMs < 0
                 ? SDL_WaitEvent(&e)
                 : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<int64_t>(timeoutMs, 1 << 30)));
-        if (!got)
-            return;
-        Deliver(e);
-        while (SDL_PollEvent(&e))
+        if (got) {
             Deliver(e);
+            while (SDL_PollEvent(&e))
+                Deliver(e);
+        }
+        if (x11::DisplayLost()) // noticed by SDL's reading just now
+            EndForLostDisplay();
+    }
+
+    // Nobody is left to see or answer anything: the program gets the close
+    // request a user would give (so it saves what it saves on the way out),
+    // then ends with a reason instead of waiting on a dead connection.
+    void EndForLostDisplay() {
+        if (m_ending) {
+            // A loop inside the close request (a dialog) waits again; it can
+            // never be answered, so it gets a short while and no more.
+            if (++m_waitsWhileEnding > 1000)
+                Exit();
+            return;
+        }
+        m_ending = true;
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, x11::DisplayLossReason());
+        if (Window* main = WindowSystem::Get().MainWindow())
+            main->Close();
+        for (int i = 0; i < 100 && WindowSystem::Get().Pump(); ++i) {
+        }
+        Exit();
+    }
+
+    [[noreturn]] void Exit() {
+        std::fflush(nullptr);
+        std::exit(ExitDisplayLost);
     }
 
     int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                        MessageBoxButtons buttons, MessageBoxIcon icon) override {
+        if (x11::DisplayLost()) // nobody can answer: as an unanswered box
+            return DefaultAnswer(buttons);
         return ShowMessageBoxDialog(owner, text, caption, buttons, icon);
     }
 
 private:
     std::chrono::steady_clock::time_point m_start;
+    bool m_ending = false;
+    int m_waitsWhileEnding = 0;
 };
 
 } // namespace

@@ -9,6 +9,14 @@ struct SDL_Window;
 namespace platform::x11 {
 
 bool Available();
+// Closes our search connection (the backend is going).
+void Disconnect();
+// From now on a broken connection to the window's display (the server has
+// gone) is noted instead of ending the process, and the calls on it return.
+void WatchForDisplayLoss(SDL_Window* window);
+// Whether a connection to the display broke; the reason for the user.
+bool DisplayLost();
+const char* DisplayLossReason();
 // Sets WM_CLASS, which other programs find the window by.
 void SetWindowClass(SDL_Window* window, std::u16string_view className);
 // A viewable top-level window with this class (and title, when given); 0 if none.
