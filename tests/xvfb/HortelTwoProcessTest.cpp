@@ -29,7 +29,9 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
                             {{"CE_ROOT", device.Root().string()},
                              {"CE_REGISTRY", (device.Root() / ".registry").string()},
                              {"CE_BACKEND", backend},
-                             {"CE_TRANSCRIPT", (device.Root() / transcript).string()}}};
+                             {"CE_TRANSCRIPT", (device.Root() / transcript).string()}},
+                            "",
+                            (device.Root() / (std::string(transcript) + ".stderr")).string()};
     };
     ASSERT_EQ(e2e::Run(program({"s", "\\Storage Card\\b.reg"}, "headless", "t0.txt")), 1);
 
@@ -49,5 +51,7 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
     // The first is still there and ends through its close request with 0.
     EXPECT_EQ(FindXWindow(x.get(), "regRestClass"), dialog);
     AskToClose(x.get(), dialog);
-    EXPECT_EQ(first.Wait(std::chrono::seconds(30)), 0) << first.Outcome();
+    EXPECT_EQ(first.Wait(std::chrono::seconds(30)), 0)
+        << first.Outcome() << ": " << e2e::ReadFile((device.Root() / "t1.txt.stderr").string())
+        << e2e::ReadFile((device.Root() / "t1.txt").string());
 }

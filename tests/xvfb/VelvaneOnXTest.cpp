@@ -135,6 +135,27 @@ TEST(VelvaneOnX, TheSampleDashboardRunsInAWindow) {
     EXPECT_EQ(velvane.Wait(Patience), 0) << velvane.Outcome();
 }
 
+namespace {
+
+// Kills the server under a running velvane and expects it to end on its own,
+// soon, not normally, with a one-line reason.
+void ExpectEndWhenTheServerGoes(VirtualXServer& server, e2e::ChildProcess& velvane,
+                                const std::string& stderrPath) {
+    server.Kill();
+    const auto killed = std::chrono::steady_clock::now();
+    std::optional<int> code = velvane.Wait(std::chrono::seconds(10));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - killed);
+    ASSERT_TRUE(code) << "still " << velvane.Outcome() << " after " << took.count() << " ms";
+    EXPECT_NE(*code, 0) << "a lost display is not a normal end";
+    EXPECT_LT(took, std::chrono::seconds(5));
+    std::string reason = e2e::ReadFile(stderrPath);
+    EXPECT_NE(reason.find("lost the connection to display"), std::string::npos) << reason;
+    EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), 1) << reason;
+}
+
+} // namespace
+
 TEST(VelvaneOnX, EndsSavingWhenItsDisplayGoes) {
     VirtualXServer server;
     ASSERT_TRUE(server.Running()) << server.Error();
@@ -154,17 +175,26 @@ TEST(VelvaneOnX, EndsSavingWhenItsDisplayGoes) {
         ASSERT_NE(WaitForXWindow(x.get(), "Velvane", "Velvane", Patience), 0u) << velvane.Outcome();
     } // our own connection goes first: the test is not what should notice
 
-    server.Kill();
-    const auto killed = std::chrono::steady_clock::now();
-    std::optional<int> code = velvane.Wait(std::chrono::seconds(10));
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - killed);
-    ASSERT_TRUE(code) << "still " << velvane.Outcome() << " after " << took.count() << " ms";
-    EXPECT_NE(*code, 0) << "a lost display is not a normal end";
-    EXPECT_LT(took, std::chrono::seconds(5));
-    std::string reason = e2e::ReadFile(program.stderrPath);
-    EXPECT_NE(reason.find("display"), std::string::npos) << reason;
-    EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), 1) << reason;
+    ExpectEndWhenTheServerGoes(server, velvane, program.stderrPath);
     // SaveOnExit is set in the sample: the close request saved the settings.
     EXPECT_GT(fs::last_write_time(settings), longAgo);
+}
+
+// A message box waits for an answer that can no longer come, with no timer
+// running: the connection itself must tell.
+TEST(VelvaneOnX, EndsWhenItsDisplayGoesWhileAMessageBoxWaits) {
+    VirtualXServer server;
+    ASSERT_TRUE(server.Running()) << server.Error();
+    TempDevice device;
+    e2e::Program program = Velvane(device.Root());
+    program.stderrPath = (device.Root() / ".stderr").string();
+    e2e::ChildProcess velvane = e2e::Start(program);
+    ASSERT_TRUE(velvane.Started());
+    {
+        XConnection x = OpenXConnection();
+        ASSERT_TRUE(x);
+        ASSERT_NE(WaitForXWindow(x.get(), "Dialog", "Datei nicht gefunden:", Patience), 0u)
+            << velvane.Outcome();
+    }
+    ExpectEndWhenTheServerGoes(server, velvane, program.stderrPath);
 }

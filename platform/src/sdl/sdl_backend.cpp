@@ -87,6 +87,8 @@ int VirtualKey(SDL_Keycode key) {
 
 // The display went away; not a normal end.
 constexpr int ExitDisplayLost = 1;
+// The longest wait before looking at the display connection again.
+constexpr int64_t MaxWaitMs = 500;
 
 class SdlBackend final : public Backend {
 public:
@@ -99,6 +101,7 @@ public:
         // OpenGL renderer and loads the whole GL stack for nothing. The
         // environment still wins, as for every hint.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        x11::TolerateVanishedWindows();
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
         SDL_StartTextInput();
@@ -264,11 +267,12 @@ public:
             EndForLostDisplay();
             return;
         }
+        // Never blocks for good: a display that goes away while nothing is
+        // due must still be noticed.
         SDL_Event e;
-        int got =
-            timeoutMs < 0
-                ? SDL_WaitEvent(&e)
-                : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<int64_t>(timeoutMs, 1 << 30)));
+        int got = SDL_WaitEventTimeout(
+            &e,
+            static_cast<int>(timeoutMs < 0 ? MaxWaitMs : std::min<int64_t>(timeoutMs, MaxWaitMs)));
         if (got) {
             Deliver(e);
             while (SDL_PollEvent(&e))

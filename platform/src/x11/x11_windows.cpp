@@ -8,6 +8,7 @@
 #include <X11/Xutil.h>
 #include <cstdio>
 #include <cstring>
+#include <poll.h>
 #include <string>
 
 namespace platform::x11 {
@@ -29,6 +30,17 @@ int NoteLoss(Display* d) {
 // Returning from here, instead of exiting, leaves the connection marked dead:
 // further calls on it return at once and the backend ends the program cleanly.
 void KeepGoing(Display*, void*) {}
+
+// SDL's own connection, the one that tells us first.
+Display* g_watched = nullptr;
+
+int (*g_otherErrors)(Display*, XErrorEvent*) = nullptr;
+
+int IgnoreBadWindow(Display* d, XErrorEvent* e) {
+    if (e->error_code == BadWindow)
+        return 0;
+    return g_otherErrors ? g_otherErrors(d, e) : 0;
+}
 
 void Watch(Display* d) {
     XSetIOErrorHandler(NoteLoss);
@@ -103,6 +115,13 @@ std::string WindowTitle(Display* d, ::Window w) {
 
 } // namespace
 
+void TolerateVanishedWindows() {
+    static bool installed = false;
+    if (!installed)
+        g_otherErrors = XSetErrorHandler(IgnoreBadWindow);
+    installed = true;
+}
+
 void Disconnect() {
     Display*& display = ConnectionSlot();
     if (display && !g_lost)
@@ -113,11 +132,20 @@ void Disconnect() {
 void WatchForDisplayLoss(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
-        Watch(info.info.x11.display);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        g_watched = info.info.x11.display;
+        Watch(g_watched);
+    }
 }
 
 bool DisplayLost() {
+    if (g_lost || !g_watched)
+        return g_lost;
+    // A hung-up socket reads as "ready" with nothing queued, so a waiting
+    // loop would spin on it without Xlib ever reading the end of it.
+    pollfd p{ConnectionNumber(g_watched), POLLIN, 0};
+    if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)))
+        XSync(g_watched, False); // reads the end: Xlib reports the loss
     return g_lost;
 }
 
