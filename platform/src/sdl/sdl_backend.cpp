@@ -102,12 +102,18 @@ public:
         // environment still wins, as for every hint.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         x11::TolerateVanishedWindows();
+        s_instance = this;
+        x11::SetDisplayLossHandler([] {
+            if (s_instance)
+                s_instance->EndForLostDisplay();
+        });
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
         SDL_StartTextInput();
         m_start = std::chrono::steady_clock::now();
     }
     ~SdlBackend() override {
+        s_instance = nullptr;
         // On a dead display SDL's own goodbye would only talk to nobody.
         if (x11::DisplayLost())
             return;
@@ -315,6 +321,7 @@ public:
     }
 
 private:
+    static inline SdlBackend* s_instance = nullptr;
     std::chrono::steady_clock::time_point m_start;
     bool m_ending = false;
     int m_waitsWhileEnding = 0;

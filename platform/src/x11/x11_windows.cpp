@@ -27,9 +27,16 @@ int NoteLoss(Display* d) {
     return 0;
 }
 
-// Returning from here, instead of exiting, leaves the connection marked dead:
-// further calls on it return at once and the backend ends the program cleanly.
-void KeepGoing(Display*, void*) {}
+void (*g_onLoss)() = nullptr;
+
+// Instead of Xlib's plain exit: the backend ends the program its own way,
+// from right here, since the call that noticed (SDL waiting for an event,
+// say) cannot go on. Xlib leaves the connection marked dead, so calls on it
+// return at once meanwhile.
+void EndProgram(Display*, void*) {
+    if (g_onLoss)
+        g_onLoss();
+}
 
 // SDL's own connection, the one that tells us first.
 Display* g_watched = nullptr;
@@ -44,7 +51,7 @@ int IgnoreBadWindow(Display* d, XErrorEvent* e) {
 
 void Watch(Display* d) {
     XSetIOErrorHandler(NoteLoss);
-    XSetIOErrorExitHandler(d, KeepGoing, nullptr);
+    XSetIOErrorExitHandler(d, EndProgram, nullptr);
 }
 
 Display*& ConnectionSlot() {
@@ -127,6 +134,10 @@ void Disconnect() {
     if (display && !g_lost)
         XCloseDisplay(display);
     display = nullptr;
+}
+
+void SetDisplayLossHandler(void (*onLoss)()) {
+    g_onLoss = onLoss;
 }
 
 void WatchForDisplayLoss(SDL_Window* window) {

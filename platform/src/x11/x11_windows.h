@@ -16,8 +16,11 @@ bool Available();
 void TolerateVanishedWindows();
 // Closes our search connection (the backend is going).
 void Disconnect();
-// From now on a broken connection to the window's display (the server has
-// gone) is noted instead of ending the process, and the calls on it return.
+// What runs when a connection to the display breaks (the server has gone),
+// instead of Xlib ending the process; it must not return.
+void SetDisplayLossHandler(void (*onLoss)());
+// From now on a broken connection to the window's display is noted and
+// handled as above.
 void WatchForDisplayLoss(SDL_Window* window);
 // Whether a connection to the display broke; the reason for the user. Xlib
 // only notices when it reads, so this also asks the watched connection
