@@ -1,6 +1,7 @@
 #include "platform/bitmap.h"
 #include "platform/error.h"
 #include "platform/resources.h"
+#include "platform/testing/colors.h"
 #include "platform/testing/temp_device.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,7 @@ using platform::testing::TempDevice;
 
 namespace {
 
-constexpr Color White = Rgb(255, 255, 255);
-constexpr Color Black = Rgb(0, 0, 0);
-constexpr Color Red = Rgb(255, 0, 0);
-constexpr Color Blue = Rgb(0, 0, 255);
-constexpr Color Green = Rgb(0, 255, 0);
-constexpr Color Magenta = Rgb(255, 0, 255);
+using namespace platform::testing::colors;
 
 void Put16(std::string& out, uint32_t v) {
     out += char(v & 0xFF);

@@ -1,6 +1,7 @@
 // Pixel probes on tiny canvases. Each test says what the picture should be.
 #include "platform/canvas.h"
 #include "platform/error.h"
+#include "platform/testing/colors.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,7 @@ using namespace platform;
 
 namespace {
 
-constexpr Color White = Rgb(255, 255, 255);
-constexpr Color Black = Rgb(0, 0, 0);
-constexpr Color Red = Rgb(255, 0, 0);
-constexpr Color Blue = Rgb(0, 0, 255);
+using namespace platform::testing::colors;
 
 std::unique_ptr<Canvas> Blank(int w, int h) {
     auto canvas = Canvas::Create(w, h);

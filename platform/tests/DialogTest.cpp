@@ -3,6 +3,7 @@
 #include "platform/keys.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/transcript.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <functional>
 
 using namespace platform;
+using platform::testing::DialogLines;
 
 namespace {
 
@@ -53,14 +55,6 @@ struct Recorder : DialogHandler {
             d.End(id);
     }
 };
-
-std::vector<std::string> DialogLines() {
-    std::vector<std::string> out;
-    for (auto& l : TranscriptLines())
-        if (l.rfind("dialog ", 0) == 0 || l.rfind("filedialog ", 0) == 0)
-            out.push_back(l);
-    return out;
-}
 
 } // namespace
 

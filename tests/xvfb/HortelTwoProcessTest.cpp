@@ -3,24 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "Process.h"
-#include "XWindows.h"
 #include "platform/registry.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/x_server.h"
+#include "platform/testing/x_windows.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
+using namespace platform::testing;
 
 TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display; this test runs under xvfb-run";
-    platform::testing::TempDevice device;
+    VirtualXServer server;
+    ASSERT_TRUE(server.Running()) << server.Error();
+    TempDevice device;
     fs::create_directories(device.Root() / "Storage Card");
     {
         auto key = platform::RegistryKey::Create(platform::HKEY_CURRENT_USER, u"Software\\Test");
@@ -33,20 +29,18 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
                             {{"CE_ROOT", device.Root().string()},
                              {"CE_REGISTRY", (device.Root() / ".registry").string()},
                              {"CE_BACKEND", backend},
-                             {"CE_TRANSCRIPT", (device.Root() / transcript).string()}}};
+                             {"CE_TRANSCRIPT", (device.Root() / transcript).string()}},
+                            "",
+                            (device.Root() / (std::string(transcript) + ".stderr")).string()};
     };
     ASSERT_EQ(e2e::Run(program({"s", "\\Storage Card\\b.reg"}, "headless", "t0.txt")), 1);
 
-    pid_t first = e2e::Start(program({"rd", "\\Storage Card\\b.reg"}, "sdl", "t1.txt"));
-    ASSERT_GT(first, 0);
-    Display* d = XOpenDisplay(nullptr);
-    ASSERT_TRUE(d);
-    ::Window dialog = 0;
-    for (int i = 0; i < 500 && !dialog; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        dialog = e2e::FindXWindow(d, "regRestClass");
-    }
-    ASSERT_NE(dialog, 0u) << "the first hortel never showed its dialog";
+    e2e::ChildProcess first = e2e::Start(program({"rd", "\\Storage Card\\b.reg"}, "sdl", "t1.txt"));
+    ASSERT_TRUE(first.Started());
+    XConnection x = OpenXConnection();
+    ASSERT_TRUE(x);
+    ::Window dialog = WaitForXWindow(x.get(), "regRestClass", "", std::chrono::seconds(30));
+    ASSERT_NE(dialog, 0u) << "the first hortel never showed its dialog: " << first.Outcome();
 
     // Whatever the second start asks for, it only raises the dialog.
     EXPECT_EQ(e2e::Run(program({"s", "\\Storage Card\\second.reg"}, "sdl", "t2.txt")), 0);
@@ -55,8 +49,9 @@ TEST(HortelOnX11, ASecondStartOnlyRaisesTheOpenDialog) {
     EXPECT_NE(second.find("foreground foreign=yes"), std::string::npos) << second;
 
     // The first is still there and ends through its close request with 0.
-    EXPECT_EQ(e2e::FindXWindow(d, "regRestClass"), dialog);
-    e2e::AskToClose(d, dialog);
-    EXPECT_EQ(e2e::Wait(first, std::chrono::seconds(20)), 0);
-    XCloseDisplay(d);
+    EXPECT_EQ(FindXWindow(x.get(), "regRestClass"), dialog);
+    AskToClose(x.get(), dialog);
+    EXPECT_EQ(first.Wait(std::chrono::seconds(30)), 0)
+        << first.Outcome() << ": " << e2e::ReadFile((device.Root() / "t1.txt.stderr").string())
+        << e2e::ReadFile((device.Root() / "t1.txt").string());
 }

@@ -12,6 +12,8 @@
 #include <cairo.h>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <errno.h>
 #include <vector>
 
 namespace platform {
@@ -85,16 +87,41 @@ int VirtualKey(SDL_Keycode key) {
     }
 }
 
+// The display went away; not a normal end.
+constexpr int ExitDisplayLost = 1;
+// The longest wait before looking at the display connection again.
+constexpr int64_t MaxWaitMs = 500;
+
 class SdlBackend final : public Backend {
 public:
     explicit SdlBackend(const HostSettings&) {
         SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0"); // a finger is a tap once, not also a click
+        // A tap on a window that is just getting the focus is still a tap;
+        // SDL would drop it when both arrive close together, as under load.
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        // We draw in software: without this SDL backs each window with an
+        // OpenGL renderer and loads the whole GL stack for nothing. The
+        // environment still wins, as for every hint.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        x11::TolerateVanishedWindows();
+        s_instance = this;
+        x11::SetDisplayLossHandler([] {
+            if (s_instance)
+                s_instance->EndForLostDisplay();
+        });
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
         SDL_StartTextInput();
         m_start = std::chrono::steady_clock::now();
     }
-    ~SdlBackend() override { SDL_Quit(); }
+    ~SdlBackend() override {
+        s_instance = nullptr;
+        // On a dead display SDL's own goodbye would only talk to nobody.
+        if (x11::DisplayLost())
+            return;
+        x11::Disconnect();
+        SDL_Quit();
+    }
 
     uint64_t MonotonicMs() override {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -119,8 +146,10 @@ public:
             std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         } else {
             data->renderer = SDL_CreateRenderer(data->window, -1, SDL_RENDERER_SOFTWARE);
-            if (x11::Available())
+            if (x11::Available()) {
                 x11::SetWindowClass(data->window, w.ClassName());
+                x11::WatchForDisplayLoss(data->window);
+            }
         }
         w.SetBackendData(data);
     }
@@ -129,6 +158,11 @@ public:
         auto* data = DataOf(w);
         if (!data)
             return;
+        if (x11::DisplayLost()) { // nothing left to destroy on the server
+            delete data;
+            w.m_backendData = nullptr;
+            return;
+        }
         if (data->texture)
             SDL_DestroyTexture(data->texture);
         if (data->renderer)
@@ -141,7 +175,7 @@ public:
 
     void WindowChanged(Window& w) override {
         auto* data = DataOf(w);
-        if (!data || !data->window)
+        if (!data || !data->window || x11::DisplayLost())
             return;
         Rect r = w.GetRect();
         SDL_SetWindowTitle(data->window, ToUtf8(w.Title()).c_str());
@@ -157,7 +191,7 @@ public:
 
     void Present(Window& w) override {
         auto* data = DataOf(w);
-        if (!data || !data->renderer)
+        if (!data || !data->renderer || x11::DisplayLost())
             return;
         Canvas& surface = w.Surface();
         surface.Flush();
@@ -237,20 +271,54 @@ public:
 
     // Blocks in SDL until an event or the next timer: no busy waiting.
     void Wait(int64_t timeoutMs) override {
-        SDL_Event e;
-        int got =
-            timeoutMs < 0
-                ? SDL_WaitEvent(&e)
-                : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<int64_t>(timeoutMs, 1 << 30)));
-        if (!got)
+        if (x11::DisplayLost()) {
+            EndForLostDisplay();
             return;
-        Deliver(e);
-        while (SDL_PollEvent(&e))
+        }
+        // Never blocks for good: a display that goes away while nothing is
+        // due must still be noticed.
+        SDL_Event e;
+        int got = SDL_WaitEventTimeout(
+            &e,
+            static_cast<int>(timeoutMs < 0 ? MaxWaitMs : std::min<int64_t>(timeoutMs, MaxWaitMs)));
+        if (got) {
             Deliver(e);
+            while (SDL_PollEvent(&e))
+                Deliver(e);
+        }
+        if (x11::DisplayLost()) // noticed by SDL's reading just now
+            EndForLostDisplay();
+    }
+
+    // Nobody is left to see or answer anything: the program gets the close
+    // request a user would give (so it saves what it saves on the way out),
+    // then ends with a reason instead of waiting on a dead connection.
+    void EndForLostDisplay() {
+        if (m_ending) {
+            // A loop inside the close request (a dialog) waits again; it can
+            // never be answered, so it gets a short while and no more.
+            if (++m_waitsWhileEnding > 1000)
+                Exit();
+            return;
+        }
+        m_ending = true;
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, x11::DisplayLossReason());
+        if (Window* main = WindowSystem::Get().MainWindow())
+            main->Close();
+        for (int i = 0; i < 100 && WindowSystem::Get().Pump(); ++i) {
+        }
+        Exit();
+    }
+
+    [[noreturn]] void Exit() {
+        std::fflush(nullptr);
+        std::exit(ExitDisplayLost);
     }
 
     int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                        MessageBoxButtons buttons, MessageBoxIcon icon) override {
+        if (x11::DisplayLost()) // nobody can answer: as an unanswered box
+            return DefaultAnswer(buttons);
         return ShowMessageBoxDialog(owner, text, caption, buttons, icon);
     }
 
@@ -259,7 +327,10 @@ public:
     }
 
 private:
+    static inline SdlBackend* s_instance = nullptr;
     std::chrono::steady_clock::time_point m_start;
+    bool m_ending = false;
+    int m_waitsWhileEnding = 0;
 };
 
 } // namespace

@@ -6,18 +6,96 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <cstdio>
 #include <cstring>
+#include <poll.h>
 #include <string>
 
 namespace platform::x11 {
 
 namespace {
 
-// One connection of our own for searching; SDL keeps its own for drawing.
-Display* Connection() {
-    static Display* display = XOpenDisplay(nullptr);
+bool g_lost = false;
+char g_lossReason[160];
+
+// Xlib calls this first when a connection breaks; it must not touch the display.
+int NoteLoss(Display* d) {
+    if (!g_lost)
+        std::snprintf(g_lossReason, sizeof g_lossReason, "lost the connection to display %s",
+                      DisplayString(d));
+    g_lost = true;
+    return 0;
+}
+
+void (*g_onLoss)() = nullptr;
+
+// Instead of Xlib's plain exit: the backend ends the program its own way,
+// from right here, since the call that noticed (SDL waiting for an event,
+// say) cannot go on. Xlib leaves the connection marked dead, so calls on it
+// return at once meanwhile.
+void EndProgram(Display*, void*) {
+    if (g_onLoss)
+        g_onLoss();
+}
+
+// SDL's own connection, the one that tells us first.
+Display* g_watched = nullptr;
+
+int (*g_otherErrors)(Display*, XErrorEvent*) = nullptr;
+
+int IgnoreBadWindow(Display* d, XErrorEvent* e) {
+    if (e->error_code == BadWindow)
+        return 0;
+    return g_otherErrors ? g_otherErrors(d, e) : 0;
+}
+
+void Watch(Display* d) {
+    XSetIOErrorHandler(NoteLoss);
+    XSetIOErrorExitHandler(d, EndProgram, nullptr);
+}
+
+Display*& ConnectionSlot() {
+    static Display* display = nullptr;
     return display;
 }
+
+// One connection of our own for searching; SDL keeps its own for drawing.
+Display* Connection() {
+    Display*& display = ConnectionSlot();
+    if (!display && !g_lost && (display = XOpenDisplay(nullptr)))
+        Watch(display);
+    return display;
+}
+
+int g_trappedErrors = 0;
+
+int CountError(Display*, XErrorEvent*) {
+    ++g_trappedErrors;
+    return 0;
+}
+
+// Windows of other programs may go between two requests about them: errors
+// while it lives are counted instead of ending the process.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* d) : m_display(d), m_before(g_trappedErrors) {
+        XSync(d, False);
+        m_previous = XSetErrorHandler(CountError);
+    }
+    ~ErrorTrap() {
+        XSync(m_display, False);
+        XSetErrorHandler(m_previous);
+    }
+    bool Failed() {
+        XSync(m_display, False);
+        return g_trappedErrors != m_before;
+    }
+
+private:
+    Display* m_display;
+    int (*m_previous)(Display*, XErrorEvent*);
+    int m_before;
+};
 
 std::string WindowTitle(Display* d, ::Window w) {
     Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
@@ -43,6 +121,48 @@ std::string WindowTitle(Display* d, ::Window w) {
 }
 
 } // namespace
+
+void TolerateVanishedWindows() {
+    static bool installed = false;
+    if (!installed)
+        g_otherErrors = XSetErrorHandler(IgnoreBadWindow);
+    installed = true;
+}
+
+void Disconnect() {
+    Display*& display = ConnectionSlot();
+    if (display && !g_lost)
+        XCloseDisplay(display);
+    display = nullptr;
+}
+
+void SetDisplayLossHandler(void (*onLoss)()) {
+    g_onLoss = onLoss;
+}
+
+void WatchForDisplayLoss(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        g_watched = info.info.x11.display;
+        Watch(g_watched);
+    }
+}
+
+bool DisplayLost() {
+    if (g_lost || !g_watched)
+        return g_lost;
+    // A hung-up socket reads as "ready" with nothing queued, so a waiting
+    // loop would spin on it without Xlib ever reading the end of it.
+    pollfd p{ConnectionNumber(g_watched), POLLIN, 0};
+    if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)))
+        XSync(g_watched, False); // reads the end: Xlib reports the loss
+    return g_lost;
+}
+
+const char* DisplayLossReason() {
+    return g_lossReason;
+}
 
 bool Available() {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -71,6 +191,7 @@ uint64_t FindWindow(std::u16string_view className, std::u16string_view title) {
     ::Window root, parent, *children = nullptr;
     unsigned int count = 0;
     uint64_t found = 0;
+    ErrorTrap trap(d);
     if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
         return 0;
     for (unsigned int i = 0; i < count && !found; ++i) {
@@ -110,6 +231,7 @@ bool Activate(uint64_t id) {
     if (!d || !id)
         return false;
     ::Window w = static_cast<::Window>(id);
+    ErrorTrap trap(d);
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(d, w, &attributes))
         return false;
@@ -125,8 +247,7 @@ bool Activate(uint64_t id) {
     XRaiseWindow(d, w);
     if (attributes.map_state == IsViewable)
         XSetInputFocus(d, w, RevertToParent, CurrentTime);
-    XSync(d, False);
-    return true;
+    return !trap.Failed();
 }
 
 } // namespace platform::x11

@@ -9,6 +9,24 @@ struct SDL_Window;
 namespace platform::x11 {
 
 bool Available();
+// Windows go while requests about them are under way (a dialog closing while
+// SDL still talks to it, another program's window): such an error is no
+// reason to end the program; every other one goes where it went before.
+// Before SDL starts, so that SDL keeps it and puts it back when it quits.
+void TolerateVanishedWindows();
+// Closes our search connection (the backend is going).
+void Disconnect();
+// What runs when a connection to the display breaks (the server has gone),
+// instead of Xlib ending the process; it must not return.
+void SetDisplayLossHandler(void (*onLoss)());
+// From now on a broken connection to the window's display is noted and
+// handled as above.
+void WatchForDisplayLoss(SDL_Window* window);
+// Whether a connection to the display broke; the reason for the user. Xlib
+// only notices when it reads, so this also asks the watched connection
+// whether the server hung up.
+bool DisplayLost();
+const char* DisplayLossReason();
 // Sets WM_CLASS, which other programs find the window by.
 void SetWindowClass(SDL_Window* window, std::u16string_view className);
 // A viewable top-level window with this class (and title, when given); 0 if none.

@@ -1,19 +1,21 @@
-// Runs under xvfb-run: a real SDL window on an X server, read back from the
-// server's own frame buffer, and input sent through the X server.
+// Real SDL windows on a virtual X server of the test's own, read back from
+// the server's frame buffer, and input sent through the server.
 #include <gtest/gtest.h>
 
 #include "platform/dialog.h"
 #include "platform/host.h"
 #include "platform/keys.h"
 #include "platform/messagebox.h"
+#include "platform/testing/temp_device.h"
 #include "platform/testing/x_screen.h"
+#include "platform/testing/x_server.h"
+#include "platform/testing/x_windows.h"
 #include "platform/window.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <chrono>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 
 // Xlib has a Window of its own.
 using platform::Canvas;
@@ -39,35 +41,49 @@ public:
     }
 };
 
-// The colour of a screen pixel as the X server has it, as 0x00BBGGRR.
-Color ScreenPixel(Display* display, int x, int y) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image)
-        return platform::InvalidColor;
-    unsigned long p = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
-// Lets the server and the program catch up, handling what arrives.
-void Settle(Display* display, int rounds = 20) {
-    for (int i = 0; i < rounds; ++i) {
-        XSync(display, False);
-        platform::PumpMessages();
-        platform::WaitAndPump();
+class SdlWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.Running()) << m_server.Error();
+        platform::HostSettings host = platform::Host();
+        host.backend = platform::BackendKind::Sdl;
+        platform::Initialize(host);
+        m_x = platform::testing::OpenXConnection();
+        ASSERT_TRUE(m_x);
     }
-}
+    void TearDown() override {
+        m_x.reset();
+        // SDL lets go of the server before the server ends.
+        platform::HostSettings host = platform::Host();
+        host.backend = platform::BackendKind::Headless;
+        platform::Initialize(host);
+    }
+
+    Display* X() { return m_x.get(); }
+    Color ScreenPixel(int x, int y) { return platform::testing::XScreenPixel(X(), x, y); }
+
+    // Runs the program's loop until the condition holds; false when it did
+    // not within a generous time. A window timer keeps the loop from
+    // blocking for good.
+    template <typename Condition> bool PumpUntil(Condition condition) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            XSync(X(), False);
+            platform::WaitAndPump();
+        }
+        return true;
+    }
+
+    platform::testing::VirtualXServer m_server{640, 480};
+    platform::testing::TempDevice m_device;
+    platform::testing::XConnection m_x;
+};
 
 } // namespace
 
-TEST(SdlWindow, ShowsItsSurfaceAndTakesTapsAndKeys) {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display; this test runs under xvfb-run";
-    platform::HostSettings host;
-    host.backend = platform::BackendKind::Sdl;
-    host.root = std::filesystem::temp_directory_path();
-    platform::Initialize(host);
-
+TEST_F(SdlWindow, ShowsItsSurfaceAndTakesTapsAndKeys) {
     Painter painter;
     WindowOptions options;
     options.className = u"Velvane";
@@ -79,38 +95,29 @@ TEST(SdlWindow, ShowsItsSurfaceAndTakesTapsAndKeys) {
     // A timer keeps the loop from blocking for good while we wait.
     window->SetTimer(1, 20);
 
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_TRUE(display);
-    Settle(display);
     // Red where the program filled red, white elsewhere.
-    EXPECT_EQ(ScreenPixel(display, 30, 15), Rgb(255, 0, 0));
-    EXPECT_EQ(ScreenPixel(display, 150, 80), Rgb(255, 255, 255));
-    EXPECT_EQ(ScreenPixel(display, 60, 15), Rgb(255, 255, 255));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(30, 15) == Rgb(255, 0, 0); }))
+        << "the frame never reached the screen";
+    EXPECT_EQ(ScreenPixel(150, 80), Rgb(255, 255, 255));
+    EXPECT_EQ(ScreenPixel(60, 15), Rgb(255, 255, 255));
 
-    XTestFakeMotionEvent(display, -1, 50, 40, CurrentTime);
-    XTestFakeButtonEvent(display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display, 1, False, CurrentTime);
-    KeyCode enter = XKeysymToKeycode(display, XStringToKeysym("Return"));
-    XTestFakeKeyEvent(display, enter, True, CurrentTime);
-    XTestFakeKeyEvent(display, enter, False, CurrentTime);
-    Settle(display);
+    XTestFakeMotionEvent(X(), -1, 50, 40, CurrentTime);
+    XTestFakeButtonEvent(X(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(X(), 1, False, CurrentTime);
+    KeyCode enter = XKeysymToKeycode(X(), XStringToKeysym("Return"));
+    XTestFakeKeyEvent(X(), enter, True, CurrentTime);
+    XTestFakeKeyEvent(X(), enter, False, CurrentTime);
+    PumpUntil([&] { return painter.events.size() >= 2; });
     std::vector<std::string> expected = {"tap 50 40", "key 13"};
     EXPECT_EQ(painter.events, expected);
 
     window->Destroy();
     platform::PumpMessages();
-    XCloseDisplay(display);
 }
 
-TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display; this test runs under xvfb-run";
-    platform::HostSettings host;
-    host.backend = platform::BackendKind::Sdl;
-    host.root = std::filesystem::temp_directory_path() / "xvfb-dialog-device";
-    std::filesystem::create_directories(host.root / "Programme" / "Velvane" / "Skins");
-    std::ofstream(host.root / "Programme" / "Velvane" / "Velvane.ini") << "x";
-    platform::Initialize(host);
+TEST_F(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
+    std::filesystem::create_directories(m_device.HostPath(u"\\Programme\\Velvane\\Skins"));
+    m_device.Put(u"\\Programme\\Velvane\\Velvane.ini", "x");
 
     platform::DialogTemplate t;
     t.caption = u"GPS Einstellungen";
@@ -132,28 +139,27 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     platform::Dialog* dialog = platform::Dialog::CreateModeless(t, handler, nullptr);
     ASSERT_TRUE(dialog);
     dialog->SetTimer(1, 20);
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_TRUE(display);
-    Settle(display);
+    // The caption bar is on the X server's screen where the window is.
+    platform::Rect window = dialog->GetWindow().GetRect();
+    EXPECT_TRUE(PumpUntil([&] {
+        return ScreenPixel(window.left + 3, window.top + 3) == Rgb(0, 0, 128);
+    })) << "the dialog never reached the screen";
 
     // A real tap on "RMC" and typed text reach the controls.
-    platform::Rect window = dialog->GetWindow().GetRect();
     platform::Rect rmc = dialog->ControlRect(1006);
-    XTestFakeMotionEvent(display, -1, window.left + rmc.left + 3,
+    XTestFakeMotionEvent(X(), -1, window.left + rmc.left + 3,
                          window.top + rmc.top + rmc.Height() / 2, CurrentTime);
-    XTestFakeButtonEvent(display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XTestFakeButtonEvent(X(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(X(), 1, False, CurrentTime);
     for (const char* key : {"g", "p", "s"}) {
-        KeyCode code = XKeysymToKeycode(display, XStringToKeysym(key));
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        KeyCode code = XKeysymToKeycode(X(), XStringToKeysym(key));
+        XTestFakeKeyEvent(X(), code, True, CurrentTime);
+        XTestFakeKeyEvent(X(), code, False, CurrentTime);
     }
-    Settle(display);
+    PumpUntil([&] { return dialog->IsChecked(1006) && dialog->GetText(1004) == u"gps"; });
     EXPECT_TRUE(dialog->IsChecked(1006));
     EXPECT_EQ(dialog->GetText(1004), u"gps");
     EXPECT_EQ(handler.clicked, std::vector<int>{1006});
-    // The caption bar is on the X server's screen where the window is.
-    EXPECT_EQ(ScreenPixel(display, window.left + 3, window.top + 3), Rgb(0, 0, 128));
 
     platform::FileDialogOptions options;
     options.title = u"Konfiguration öffnen";
@@ -161,8 +167,9 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     platform::Dialog* file = platform::OpenFileDialogModeless(options, nullptr);
     ASSERT_TRUE(file);
     file->GetWindow().Move(file->GetWindow().GetRect().Offset(60, 10));
-    Settle(display);
     if (const char* dir = std::getenv("SNAPSHOT_DIR")) {
+        platform::Rect moved = file->GetWindow().GetRect();
+        PumpUntil([&] { return ScreenPixel(moved.left + 3, moved.top + 3) == Rgb(0, 0, 128); });
         auto shot = platform::testing::GrabXScreen();
         ASSERT_TRUE(shot);
         EXPECT_TRUE(shot->SavePng(std::filesystem::path(dir) / "dialogs-under-x.png"));
@@ -170,5 +177,4 @@ TEST(SdlWindow, DialogsAreRealWindowsTakingRealInput) {
     file->Destroy();
     dialog->Destroy();
     platform::PumpMessages();
-    XCloseDisplay(display);
 }

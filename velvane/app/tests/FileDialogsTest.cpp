@@ -1,22 +1,16 @@
 #include "app/FileDialogs.h"
 #include "platform/headless.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/transcript.h"
 
 #include <gtest/gtest.h>
 
 using namespace velvane;
+using platform::testing::DialogLines;
 using platform::testing::TempDevice;
 
 namespace {
-
-std::vector<std::string> Lines() {
-    std::vector<std::string> out;
-    for (auto& line : platform::TranscriptLines())
-        if (line.rfind("dialog ", 0) == 0 || line.rfind("filedialog ", 0) == 0)
-            out.push_back(line);
-    return out;
-}
 
 // The folder a real dialog with these options shows.
 std::u16string ShownFolder(const platform::FileDialogOptions& options) {
@@ -74,7 +68,7 @@ TEST(OpenIniFile, AsksForAnExistingIniFileWithTheMoverBesideIt) {
         "filedialog open title=\"Konfiguration öffnen\" answer=\"\\\\a.ini\"",
         "dialog close title=\"Move Window\" template=129 result=0",
     };
-    EXPECT_EQ(Lines(), expected);
+    EXPECT_EQ(DialogLines(), expected);
     platform::PumpMessages();
     EXPECT_TRUE(platform::TopLevelWindows().empty());
 }
@@ -94,7 +88,7 @@ TEST(SaveIniFile, StartsInTheProgramFolderWhateverWasOpened) {
                                               u"\\Program Files\\Velvane\\neu.ini");
     EXPECT_EQ(SaveIniFile(nullptr, u"Einstellungen speichern:"),
               u"\\Program Files\\Velvane\\neu.ini");
-    auto lines = Lines();
+    auto lines = DialogLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "dialog open title=\"Move Window\" template=129");
     EXPECT_EQ(lines[1], "filedialog save title=\"Einstellungen speichern:\" answer=\"\\\\Program "

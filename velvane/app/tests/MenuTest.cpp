@@ -8,6 +8,7 @@
 #include "platform/keys.h"
 #include "platform/messagebox.h"
 #include "platform/resources.h"
+#include "platform/testing/colors.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
 #include "platform/window.h"
@@ -30,8 +31,7 @@ namespace vk = platform::vk;
 
 namespace {
 
-const platform::Color White = Rgb(255, 255, 255);
-const platform::Color Black = Rgb(0, 0, 0);
+using namespace platform::testing::colors;
 const platform::Color Grey = Rgb(0xC4, 0xC4, 0xC4);
 const platform::Color Dark = Rgb(0x20, 0x20, 0x20);
 // What lies under the menu in the pictures of these tests.

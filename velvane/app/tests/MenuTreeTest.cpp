@@ -6,6 +6,7 @@
 #include "platform/headless.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 using namespace velvane;
+using platform::testing::MessageBoxes;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
@@ -57,14 +59,6 @@ void Choose(Menu& menu, std::u16string_view label) {
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->command, nullptr);
     item->command->Execute();
-}
-
-std::vector<std::string> Boxes() {
-    std::vector<std::string> boxes;
-    for (const auto& line : platform::TranscriptLines())
-        if (line.rfind("messagebox", 0) == 0)
-            boxes.push_back(line);
-    return boxes;
 }
 
 class MenuTreeTest : public ::testing::Test {
@@ -142,7 +136,7 @@ TEST_F(MenuTreeTest, TheTreeAndTheStoredStateComeUp) {
               "Laden...|Speichern...|Autom. Speichern*");
     EXPECT_EQ(Labels(Sub(root, {u"Velvane", u"Menü"})), "Standard|Skin laden...");
     EXPECT_EQ(Labels(Sub(root, {u"Velvane", u"GPS"})), "Einstellungen...");
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(MessageBoxes().empty());
 }
 
 TEST_F(MenuTreeTest, WithoutAnInitialViewTheStartViewStays) {
@@ -199,7 +193,7 @@ TEST_F(MenuTreeTest, AViewNotBuiltYetShowsNothingAndKeepsItsSkins) {
     Choose(skins, u"chart");
     EXPECT_EQ(Labels(skins), "Standard|chart*|Skin Laden...")
         << "a skin it cannot load yet is kept";
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(MessageBoxes().empty());
     Choose(Sub(root, {u"Anzeige"}), u"Tacho");
     EXPECT_EQ(m_screen.View(), Speedo().Entry().GetDrawable());
 }
@@ -280,8 +274,8 @@ TEST_F(MenuTreeTest, ChoosingSkins) {
     EXPECT_EQ(Speedo().Count(), 2);
     EXPECT_FALSE(Speedo().Contains(u"\\Skins\\weg.ini"));
     EXPECT_EQ(Speedo().CurrentIndex(), -1);
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_NE(Boxes()[0].find("Datei nicht gefunden:"), std::string::npos);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].find("Datei nicht gefunden:"), std::string::npos);
 }
 
 TEST_F(MenuTreeTest, AddingAViewSkin) {
@@ -301,7 +295,7 @@ TEST_F(MenuTreeTest, AddingAViewSkin) {
     Choose(skins, u"Skin Laden...");
     EXPECT_EQ(Labels(skins), "Standard|day|night|weg|Skin Laden...|dusk*");
     EXPECT_EQ(Speedo().Count(), 4);
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(
         boxes[0],
@@ -323,8 +317,8 @@ TEST_F(MenuTreeTest, AddingAndTogglingOverlayFiles) {
     platform::headless::QueueFileDialogAnswer(u"Ini öffnen", u"\\Skins\\dusk.ini");
     Choose(files, u"Skin Laden...");
     EXPECT_EQ(topSpeed.Count(), 2) << "the same file twice is refused";
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_NE(Boxes()[0].find("caption=\"Vorhanden\""), std::string::npos);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].find("caption=\"Vorhanden\""), std::string::npos);
 
     Choose(files, u"a");
     Choose(files, u"dusk");

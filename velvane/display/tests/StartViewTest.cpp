@@ -2,6 +2,7 @@
 #include "display/Screen.h"
 
 #include "platform/canvas.h"
+#include "platform/testing/colors.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -12,8 +13,7 @@ using platform::Rgb;
 
 namespace {
 
-const platform::Color White = Rgb(255, 255, 255);
-const platform::Color Black = Rgb(0, 0, 0);
+using namespace platform::testing::colors;
 
 bool IsInk(platform::Color c) {
     return c != White;

@@ -2,7 +2,9 @@
 #include "display/Screen.h"
 
 #include "platform/canvas.h"
+#include "platform/testing/colors.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
 
@@ -14,12 +16,13 @@
 
 using namespace velvane;
 using platform::Rgb;
+using platform::testing::MessageBoxes;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
 namespace {
 
-const platform::Color White = Rgb(255, 255, 255);
+using namespace platform::testing::colors;
 
 // Shows a fixed text and uses taps on it, as the concrete overlays do.
 class FixedText : public TextOverlay {
@@ -55,13 +58,6 @@ protected:
             platform::Canvas::Create(m_screen->Width() + originX, m_screen->Height() + originY);
         m_overlay->Draw(*canvas, originX, originY);
         return canvas;
-    }
-    std::vector<std::string> Boxes() {
-        std::vector<std::string> out;
-        for (const auto& line : platform::TranscriptLines())
-            if (line.rfind("messagebox ", 0) == 0)
-                out.push_back(line);
-        return out;
     }
 
     TempDevice m_device;
@@ -102,7 +98,7 @@ TEST_F(TextOverlayTest, SettingsKeys) {
     ASSERT_TRUE(o.GetFont().has_value());
     EXPECT_EQ(o.GetFont()->Height(), 20);
     EXPECT_EQ(o.GetFont()->Weight(), 700);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(MessageBoxes().empty());
 
     // "-0" still anchors: the sign decides, not the value.
     FixedText& zero = Loaded(u"Y = -0\r\n");
@@ -139,7 +135,7 @@ TEST_F(TextOverlayTest, BadValuesAreRejectedAndReported) {
         Loaded(u"Color = FF00\r\nBufferSize = 0\r\nBufferSize = 99999999\r\nColour = 00FF00\r\n");
     EXPECT_EQ(o.TextColor(), Rgb(0, 0, 0));
     EXPECT_EQ(o.BufferSize(), 32);
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     // The first report is answered with Cancel (the headless default), which
     // silences the rest of the file.
     ASSERT_EQ(boxes.size(), 1u);
@@ -152,7 +148,7 @@ TEST_F(TextOverlayTest, BadValuesAreRejectedAndReported) {
     for (const char16_t* line : {u"BufferSize = 0\r\n", u"BufferSize = 99999999\r\n",
                                  u"Colour = 00FF00\r\n", u"Color = 00FF000\r\n"}) {
         Loaded(line);
-        EXPECT_EQ(Boxes().size(), 1u) << platform::ToUtf8(line);
+        EXPECT_EQ(MessageBoxes().size(), 1u) << platform::ToUtf8(line);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/host.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
 #include "platform/window.h"
@@ -18,6 +19,7 @@
 #include <vector>
 
 using namespace velvane;
+using platform::testing::MessageBoxes;
 using platform::testing::Utf16File;
 
 namespace {
@@ -32,14 +34,6 @@ struct Recorder : SentenceListener {
     void OnGSA(std::string_view l) override { lines.push_back("GSA:" + std::string(l)); }
     void OnOther(std::string_view l) override { lines.push_back("Other:" + std::string(l)); }
 };
-
-std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const auto& line : platform::TranscriptLines())
-        if (line.rfind("messagebox ", 0) == 0)
-            out.push_back(line);
-    return out;
-}
 
 // A device with COM1 on a pseudo-terminal whose other end the test holds.
 class Receiver : public ::testing::Test {
@@ -93,7 +87,7 @@ TEST_F(Receiver, SettingsCommandsAndPollPeriod) {
     EXPECT_EQ(Received(), "$PRWIILOG,GGA,A,T,1,0\r\n$PRWIILOG,RMC,A,T,2,0\r\n");
     EXPECT_EQ(receiver.PollPeriodMs(), 1000u);
     EXPECT_EQ(receiver.BufferSize(), 256u);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(MessageBoxes().empty());
 
     // Reloading starts over: no commands, the default interval as period.
     ASSERT_TRUE(receiver.Load(
@@ -107,8 +101,8 @@ TEST_F(Receiver, SettingsCommandsAndPollPeriod) {
         Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nInterval = 5\r\nDefaultInterval = 4\r\n"
             u"Protocol = VTG\r\n")));
     EXPECT_EQ(Received(), "$PRWIILOG,VTG,A,T,4,0\r\n");
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_NE(Boxes()[0].find("caption=\"IniParser - Ignoriere unbekanntes Attribut:\""),
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].find("caption=\"IniParser - Ignoriere unbekanntes Attribut:\""),
               std::string::npos);
 }
 
@@ -152,13 +146,13 @@ TEST_F(Receiver, AllOffAsksFirst) {
     platform::headless::QueueMessageBoxAnswer(u"Abschalten?", platform::IdYes);
     ASSERT_TRUE(receiver.Load(ini));
     EXPECT_EQ(Received(), "$PRWIILOG,???,V,,,\r\n$PRWIILOG,GGA,A,T,1,0\r\n");
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0], question + "Yes");
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_EQ(MessageBoxes()[0], question + "Yes");
 
     platform::TranscriptClear();
     ASSERT_TRUE(receiver.Load(ini)); // unanswered: No
     EXPECT_EQ(Received(), "$PRWIILOG,GGA,A,T,1,0\r\n");
-    EXPECT_EQ(Boxes(), std::vector<std::string>{question + "No"});
+    EXPECT_EQ(MessageBoxes(), std::vector<std::string>{question + "No"});
 }
 
 TEST_F(Receiver, PortBoxesAndRetries) {
@@ -172,24 +166,25 @@ TEST_F(Receiver, PortBoxesAndRetries) {
     const std::string openBox =
         "messagebox caption=\"COM-Port kann nicht geöffnet werden:\" text=\"COM7:\" "
         "buttons=RetryCancel icon=Error answer=";
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{openBox + "Retry", openBox + "Cancel"}));
+    EXPECT_EQ(MessageBoxes(), (std::vector<std::string>{openBox + "Retry", openBox + "Cancel"}));
     EXPECT_EQ(receiver.SentenceListenerCount(), 1u) << "a failed load keeps the listeners";
 
     platform::TranscriptClear();
     EXPECT_FALSE(receiver.Load(Ini(u"ComPort = 1\r\nBaudRate = 12345\r\n")));
-    EXPECT_EQ(Boxes(), std::vector<std::string>{
-                           "messagebox caption=\"Fehler\" text=\"Der COM-Port konnte nicht "
-                           "konfiguriert werden.\" buttons=RetryCancel icon=Error answer=Cancel"});
+    EXPECT_EQ(MessageBoxes(),
+              std::vector<std::string>{
+                  "messagebox caption=\"Fehler\" text=\"Der COM-Port konnte nicht "
+                  "konfiguriert werden.\" buttons=RetryCancel icon=Error answer=Cancel"});
 
     // A name outside the code page cannot be sent; the next entry still is.
     platform::TranscriptClear();
     ASSERT_TRUE(receiver.Load(
         Ini(u"ComPort = 1\r\nBaudRate = 4800\r\nProtocol = G\u0100A\r\nProtocol = RMC\r\n")));
     EXPECT_EQ(Received(), "$PRWIILOG,RMC,A,T,1,0\r\n");
-    EXPECT_EQ(Boxes(), std::vector<std::string>{
-                           "messagebox caption=\"Fehler beim Konvertieren:\" "
-                           "text=\"$PRWIILOG,G\u0100A,A,T,1,0\\r\\n\" buttons=RetryCancel "
-                           "icon=Error answer=Cancel"});
+    EXPECT_EQ(MessageBoxes(), std::vector<std::string>{
+                                  "messagebox caption=\"Fehler beim Konvertieren:\" "
+                                  "text=\"$PRWIILOG,G\u0100A,A,T,1,0\\r\\n\" buttons=RetryCancel "
+                                  "icon=Error answer=Cancel"});
 }
 
 TEST_F(Receiver, CutsLinesAtCrLf) {
@@ -241,7 +236,7 @@ TEST_F(Receiver, ReplayThroughTheWindowTimer) {
         EXPECT_EQ(recorder.lines,
                   (std::vector<std::string>{"RMC:$GPRMC,100000,A\r\n", "GGA:$GPGGA,100000\r\n",
                                             "RMC:$GPRMC,100001,A\r\n", "GGA:$GPGGA,100001\r\n"}));
-        EXPECT_TRUE(Boxes().empty()) << "a replay takes the receiver commands silently";
+        EXPECT_TRUE(MessageBoxes().empty()) << "a replay takes the receiver commands silently";
     }
     platform::headless::AdvanceClock(5000); // the timer went with the receiver
     window->Destroy();

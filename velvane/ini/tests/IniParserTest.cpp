@@ -4,6 +4,7 @@
 #include "platform/headless.h"
 #include "platform/messagebox.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 using namespace velvane;
+using platform::testing::MessageBoxes;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
@@ -54,14 +56,6 @@ private:
 };
 
 // Message boxes seen so far, as "caption|text|answer".
-std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const auto& line : platform::TranscriptLines())
-        if (line.rfind("messagebox ", 0) == 0)
-            out.push_back(line);
-    return out;
-}
-
 struct Case {
     const char* name;
     std::u16string file; // body after the BOM
@@ -112,7 +106,7 @@ TEST(IniParser, AnUnansweredReportTakesCancelAndSilencesTheFile) {
                Utf16File(u"X=0\r\n[Settings]\r\nColr=FF0000\r\nTwo words = 1\r\n[Nope]\r\n"));
     Recorder r;
     ASSERT_TRUE(r.Load(u"\\t.ini"));
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0],
               "messagebox caption=\"IniParser - Ignoriere sektionsloses Attribut:\" "
@@ -128,7 +122,7 @@ TEST(IniParser, OkKeepsReportingAndCancelSilencesOnlyThisFile) {
         platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
     Recorder r;
     ASSERT_TRUE(r.Load(u"\\t.ini"));
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 5u);
     EXPECT_NE(boxes[1].find("caption=\"IniParser - Ignoriere unbekanntes Attribut:\" "
                             "text=\"Zeile 3:\\n\\\"Colr FF0000\\\"\""),
@@ -149,11 +143,11 @@ TEST(IniParser, OkKeepsReportingAndCancelSilencesOnlyThisFile) {
     device.Put(u"\\u.ini", Utf16File(u"[Nope]\r\n[Settings]\r\nQ=1\r\nSize=3\r\n"));
     Recorder silenced;
     ASSERT_TRUE(silenced.Load(u"\\u.ini"));
-    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(MessageBoxes().size(), 1u);
     EXPECT_EQ(silenced.events.back(), u"1:Size=3");
     Recorder again;
     ASSERT_TRUE(again.Load(u"\\u.ini"));
-    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(MessageBoxes().size(), 2u);
 }
 
 TEST(IniParser, RefusesMissingAndNonUnicodeFilesWithoutCallbacks) {
@@ -177,7 +171,7 @@ TEST(IniParser, RefusesMissingAndNonUnicodeFilesWithoutCallbacks) {
         Recorder r;
         EXPECT_FALSE(r.Load(u"\\bad.ini")) << c.name;
         EXPECT_TRUE(r.events.empty()) << c.name;
-        auto boxes = Boxes();
+        auto boxes = MessageBoxes();
         ASSERT_EQ(boxes.size(), 1u) << c.name;
         EXPECT_NE(boxes[0].find(std::string("caption=\"") + c.caption + "\""), std::string::npos)
             << boxes[0];
@@ -235,7 +229,7 @@ TEST(IniParser, OnlyTheByteOrderMarkIsAnEmptyButValidFile) {
     Recorder r;
     EXPECT_TRUE(r.Load(u"\\t.ini"));
     EXPECT_TRUE(r.events.empty());
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(MessageBoxes().empty());
 }
 
 TEST(IniParser, LongLinesAreCutInto259CharacterPieces) {
@@ -249,7 +243,7 @@ TEST(IniParser, LongLinesAreCutInto259CharacterPieces) {
     EXPECT_EQ(r.events[1], u"1:X=" + std::u16string(257, u'a'));
     EXPECT_EQ(r.events[2], u"1:Size=5");
     // The 41-character rest is a line of its own without "=": reported as line 3.
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find("Ignoriere Fehler:\" text=\"Zeile 3:\\n\\\"" + std::string(41, 'a') +
                             "\\\"\""),

@@ -5,7 +5,9 @@
 #include "display/TextOverlay.h"
 
 #include "platform/canvas.h"
+#include "platform/testing/colors.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/transcript.h"
 
 #include <algorithm>
@@ -18,14 +20,13 @@ using namespace velvane;
 using platform::Color;
 using platform::Rgb;
 using platform::testing::Bmp24File;
+using platform::testing::MessageBoxes;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
 namespace {
 
-const Color White = Rgb(255, 255, 255);
-const Color Red = Rgb(255, 0, 0);
-const Color Black = Rgb(0, 0, 0);
+using namespace platform::testing::colors;
 
 // Four quadrants: red, green / blue, yellow.
 Color Quadrant(int x, int y) {
@@ -38,14 +39,6 @@ void Snapshot(const platform::Canvas& canvas, const std::string& name) {
     if (const char* dir = std::getenv("VELVANE_SNAPSHOT_DIR")) {
         EXPECT_TRUE(canvas.SavePng(std::string(dir) + "/" + name));
     }
-}
-
-std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const auto& line : platform::TranscriptLines())
-        if (line.rfind("messagebox ", 0) == 0)
-            out.push_back(line);
-    return out;
 }
 
 class BackgroundViewTest : public ::testing::Test {
@@ -93,7 +86,7 @@ TEST_F(BackgroundViewTest, ColourNeedsExactlySixDigits) {
     EXPECT_TRUE(view.Load(u"\\Skins\\short.ini"));
     EXPECT_EQ(view.BackgroundColor(), White);
     EXPECT_EQ(Count(*Drawn(view), 0, 320, White), 240 * 320);
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find("Color = FF00"), std::string::npos) << boxes[0];
 
@@ -102,7 +95,7 @@ TEST_F(BackgroundViewTest, ColourNeedsExactlySixDigits) {
     platform::TranscriptClear();
     view.Load(u"\\Skins\\other.ini");
     EXPECT_EQ(view.BackgroundColor(), White);
-    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(MessageBoxes().size(), 1u);
 }
 
 TEST_F(BackgroundViewTest, ImageIsStretchedOverTheWholeView) {
@@ -131,7 +124,7 @@ TEST_F(BackgroundViewTest, AMissingImageShowsTheNoticeInRedOnBlack) {
     BackgroundView view(m_screen, 240, 320);
     platform::TranscriptClear();
     EXPECT_TRUE(view.Load(u"\\Skins\\bg.ini"));
-    EXPECT_TRUE(Boxes().empty()); // the picture is the report
+    EXPECT_TRUE(MessageBoxes().empty()); // the picture is the report
     auto canvas = Drawn(view);
     Snapshot(*canvas, "background-notice.png");
 

@@ -4,7 +4,9 @@
 #include "display/Screen.h"
 
 #include "platform/canvas.h"
+#include "platform/testing/colors.h"
 #include "platform/testing/temp_device.h"
+#include "platform/testing/transcript_lines.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
 
@@ -21,16 +23,13 @@ using platform::Color;
 using platform::Point;
 using platform::Rgb;
 using platform::testing::Bmp24File;
+using platform::testing::MessageBoxes;
 using platform::testing::TempDevice;
 using platform::testing::Utf16File;
 
 namespace {
 
-const Color White = Rgb(255, 255, 255);
-const Color Black = Rgb(0, 0, 0);
-const Color Red = Rgb(255, 0, 0);
-const Color Green = Rgb(0, 255, 0);
-const Color Blue = Rgb(0, 0, 255);
+using namespace platform::testing::colors;
 
 void Snapshot(const Canvas& canvas, const std::string& name) {
     const char* dir = std::getenv("VELVANE_SNAPSHOT_DIR");
@@ -41,14 +40,6 @@ void Snapshot(const Canvas& canvas, const std::string& name) {
     auto zoom = Canvas::Create(canvas.Width() * 3, canvas.Height() * 3);
     zoom->StretchBlt({0, 0, zoom->Width(), zoom->Height()}, canvas);
     EXPECT_TRUE(zoom->SavePng(std::string(dir) + "/zoom-" + name));
-}
-
-std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const auto& line : platform::TranscriptLines())
-        if (line.rfind("messagebox ", 0) == 0)
-            out.push_back(line);
-    return out;
 }
 
 // Pixels of this colour in the square of half-size r around p.
@@ -198,7 +189,7 @@ TEST_F(SpeedoViewTest, ScaleTicksNumbersAndSpecialMarks) {
     EXPECT_EQ(CountNear(*canvas, Polar(cx, cy, angleOf(12), 81), 1, Black), 0);
     // The unit label at the bottom left.
     EXPECT_GT(CountIn(*canvas, {2, 320 - 1 - 26, 70, 319}, Blue), 20);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(MessageBoxes().empty());
 }
 
 TEST_F(SpeedoViewTest, DigitalNumberInItsRectangle) {
@@ -483,7 +474,7 @@ TEST_F(SpeedoViewTest, MissingBitmapShowsTheNoticeAndTheScale) {
     SpeedoView view(m_screen, 240, 320);
     platform::TranscriptClear();
     EXPECT_TRUE(view.Load(u"\\Skins\\gone.ini"));
-    EXPECT_TRUE(Boxes().empty()); // the picture is the report
+    EXPECT_TRUE(MessageBoxes().empty()); // the picture is the report
     auto canvas = Drawn(view);
     Snapshot(*canvas, "speedo-missing-bitmap.png");
     EXPECT_EQ(canvas->GetPixel(0, 0), White);
@@ -518,7 +509,7 @@ TEST_F(SpeedoViewTest, BadValuesAreReportedAndDefaultsStay) {
     EXPECT_EQ(view.AnalogSettings().angle, 200);
     EXPECT_EQ(view.AnalogSettings().radius, 85);
     // The first bad line is reported; the default answer silences the rest.
-    auto boxes = Boxes();
+    auto boxes = MessageBoxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_NE(boxes[0].find("Needle = 00FF"), std::string::npos) << boxes[0];
 
