@@ -69,7 +69,7 @@ void SelectSkinCommand::Execute() {
         MenuItem* item = m_item;
         SingleViewManager& holder = m_holder;
         // The configuration still names it: the save on exit must keep it.
-        if (TachoModel* model = holder.Entry().Model())
+        if (auto* model = dynamic_cast<TachoModel*>(holder.Entry().Sources()))
             model->NoteUnreadFile(*m_path);
         for (size_t i = 0; i < skins.Count(); ++i)
             skins.SetChecked(skins.Item(i), false);
