@@ -8,13 +8,20 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefi
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
-foreach(f bin/velvane bin/lokaro bin/hortel bin/cereg bin/velvane-start
+foreach(f bin/velvane bin/lokaro bin/hortel bin/cereg bin/standin-navigator bin/velvane-start
           share/applications/velvane.desktop share/velvane/systemd/velvane.service
           "share/velvane/device/Program Files/Velvane/Velvane.ini" share/velvane/device/GPS/GPS.ini)
   if(NOT EXISTS "${prefix}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
   endif()
 endforeach()
+
+# The sample's navigator wrapper must stay executable, or lokaro cannot start it.
+execute_process(COMMAND test -x "${prefix}/share/velvane/device/My Flash Disk/Navigation/mnavdce.exe"
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the installed navigator wrapper is not executable")
+endif()
 
 set(home ${WORK_DIR}/home)
 file(MAKE_DIRECTORY ${home})
