@@ -181,10 +181,10 @@ TEST_F(Hortel, TwoSavesAtOnceBothWriteTheirBackups) {
     for (int round = 0; round < Rounds; ++round) {
         fs::remove(device.Root() / "Storage Card" / "a.reg");
         fs::remove(device.Root() / "Storage Card" / "b.reg");
-        pid_t a = e2e::Start(Program({"s", "\\Storage Card\\a.reg"}));
-        pid_t b = e2e::Start(Program({"s", "\\Storage Card\\b.reg"}));
-        auto codeA = e2e::Wait(a);
-        auto codeB = e2e::Wait(b);
+        e2e::ChildProcess a = e2e::Start(Program({"s", "\\Storage Card\\a.reg"}));
+        e2e::ChildProcess b = e2e::Start(Program({"s", "\\Storage Card\\b.reg"}));
+        auto codeA = a.Wait();
+        auto codeB = b.Wait();
         EXPECT_EQ(codeA, 1) << "round " << round;
         EXPECT_EQ(codeB, 1) << "round " << round;
         missing += !Exists("Storage Card/a.reg") + !Exists("Storage Card/b.reg");

@@ -160,7 +160,7 @@ public:
             return;
         if (x11::DisplayLost()) { // nothing left to destroy on the server
             delete data;
-            w.m_backendData = nullptr;
+            w.SetBackendData(nullptr);
             return;
         }
         if (data->texture)

@@ -215,7 +215,7 @@ TEST(IniParser, OnlyRegularFilesAreOpenedAndTheReasonIsKept) {
         Recorder r;
         EXPECT_FALSE(r.Load(c.path)) << platform::ToUtf8(c.path);
         EXPECT_EQ(platform::LastError().code, c.reason) << platform::ToUtf8(c.path);
-        auto boxes = Boxes();
+        auto boxes = MessageBoxes();
         ASSERT_EQ(boxes.size(), 1u) << platform::ToUtf8(c.path);
         EXPECT_NE(boxes[0].find(c.box), std::string::npos) << boxes[0];
     }
