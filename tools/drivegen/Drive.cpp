@@ -305,7 +305,9 @@ std::string GpsIni(int comPort, int baudRate) {
                              "\r\n"
                              "BufferSize = 512\r\n"
                              "DefaultInterval = 1\r\n"
-                             "AllOFF = n\r\n";
+                             "AllOFF = n\r\n"
+                             // Today's receivers also talk as $GN, $GL ...
+                             "AnyTalker = y\r\n";
     std::string utf16 = "\xFF\xFE";
     for (char c : text) { // the text is ASCII
         utf16 += c;

@@ -23,10 +23,6 @@ std::u16string Decimal(uint32_t value) {
     return Ascii(std::to_string(value));
 }
 
-bool Is(std::string_view line, const char* type) {
-    return std::memcmp(line.data() + 3, type, 3) == 0;
-}
-
 } // namespace
 
 GpsReceiver::GpsReceiver(platform::Window* window) : m_window(window) {}
@@ -68,18 +64,20 @@ void GpsReceiver::DispatchOther(std::string_view line) {
 }
 
 void GpsReceiver::DispatchLine(std::string_view line) {
-    if (line.size() < 6 || std::memcmp(line.data(), "$GP", 3) != 0)
-        return DispatchOther(line);
-    if (Is(line, "VTG"))
+    switch (ClassifySentence(line, m_talkerRule)) {
+    case SentenceType::VTG:
         return DispatchVTG(line);
-    if (Is(line, "RMC"))
+    case SentenceType::RMC:
         return DispatchRMC(line);
-    if (Is(line, "GGA"))
+    case SentenceType::GGA:
         return DispatchGGA(line);
-    if (Is(line, "GSV"))
+    case SentenceType::GSV:
         return DispatchGSV(line);
-    if (Is(line, "GSA"))
+    case SentenceType::GSA:
         return DispatchGSA(line);
+    case SentenceType::Other:
+        break;
+    }
     DispatchOther(line);
 }
 
@@ -100,6 +98,7 @@ bool GpsReceiver::Load(std::u16string_view path) {
     bool ok = IniParser::Load(path);
     if (ok) {
         const GpsSettings& settings = *m_settings;
+        m_talkerRule = settings.anyTalker ? TalkerRule::AnyTalker : TalkerRule::GpsOnly;
         m_bufferSize = static_cast<uint32_t>(settings.bufferSize);
         m_buffer = std::make_unique<char[]>(m_bufferSize);
         m_filled = 0;
@@ -150,6 +149,8 @@ bool GpsReceiver::OnAttribute(int sectionId, std::u16string_view key, std::u16st
         s.protocols.back().interval = static_cast<uint32_t>(IniInteger(value));
     } else if (KeywordMatch(u"AllOFF", key) == 0) {
         s.allOff = IniBool(value);
+    } else if (KeywordMatch(u"AnyTalker", key) == 0) {
+        s.anyTalker = IniBool(value);
     } else {
         return IniParser::OnAttribute(sectionId, key, value);
     }

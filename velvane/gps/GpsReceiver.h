@@ -6,6 +6,7 @@
 #include "gps/GpsSettings.h"
 #include "gps/ListenerList.h"
 #include "gps/SentenceListener.h"
+#include "gps/SentenceType.h"
 #include "ini/IniParser.h"
 
 #include "platform/lifetime.h"
@@ -46,9 +47,11 @@ public:
     void DispatchGSV(std::string_view line);
     void DispatchGSA(std::string_view line);
     void DispatchOther(std::string_view line);
-    // "$GP" sentences of the five known types go to their own slot, every
-    // other line to DispatchOther.
+    // "$GP" sentences of the five known types (with "AnyTalker" those of
+    // every talker) go to their own slot, every other line to DispatchOther.
     void DispatchLine(std::string_view line);
+    // The talker rule of the GPS ini last loaded.
+    TalkerRule GetTalkerRule() const { return m_talkerRule; }
 
     // Stops, reads the GPS ini, opens and configures the port (asking to
     // retry on failure), sends the receiver commands and starts polling.
@@ -86,6 +89,7 @@ private:
     bool m_resyncing = false;
     bool m_droppedCr = false;
     uint32_t m_pollPeriodMs = 0;
+    TalkerRule m_talkerRule = TalkerRule::GpsOnly;
     platform::Window* m_window;
     // A listener may delete the receiver while a poll is dispatching.
     platform::Lifetime m_lifetime;

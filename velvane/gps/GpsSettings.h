@@ -20,6 +20,7 @@ struct GpsSettings {
     int32_t defaultInterval = 1; // seconds, for "Protocol" lines that follow
     int32_t bufferSize = 256;
     bool allOff = false;
+    bool anyTalker = false; // "AnyTalker": every two-letter talker counts as "$GP"
 
     // The smallest interval of all, in milliseconds: how often to poll.
     uint32_t PollPeriodMs() const;

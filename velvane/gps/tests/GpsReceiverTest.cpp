@@ -126,11 +126,11 @@ TEST_F(Receiver, AnOversizedBufferIsRefusedAndReported) {
                                       std::u16string(c.value) + u"\r\n")))
             << platform::ToUtf8(c.value);
         EXPECT_EQ(receiver.BufferSize(), c.size) << platform::ToUtf8(c.value);
-        ASSERT_EQ(Boxes().size(), c.reports) << platform::ToUtf8(c.value);
+        ASSERT_EQ(MessageBoxes().size(), c.reports) << platform::ToUtf8(c.value);
         if (c.reports) {
-            EXPECT_NE(Boxes()[0].find("BufferSize = " + platform::ToUtf8(c.value)),
+            EXPECT_NE(MessageBoxes()[0].find("BufferSize = " + platform::ToUtf8(c.value)),
                       std::string::npos)
-                << Boxes()[0];
+                << MessageBoxes()[0];
         }
         platform::headless::ClearMessageBoxAnswers();
     }
@@ -316,6 +316,26 @@ TEST_F(Receiver, ReplayedLineEndsAsRecordedOrMended) {
         ASSERT_TRUE(receiver.Load(Ini(u"ComPort = 2\r\nBaudRate = 4800\r\n")));
         receiver.Poll();
         EXPECT_EQ(lines.lines, c.lines) << c.options;
+    }
+}
+
+// Modern receivers talk as $GN, $GL ...: with "AnyTalker" their sentences
+// reach the same slots as $GP ones; without it they stay "other".
+TEST_F(Receiver, AnyTalkerMakesEveryTalkerCountAsGps) {
+    for (const bool any : {false, true}) {
+        Recorder lines;
+        GpsReceiver receiver(nullptr);
+        receiver.AddSentenceListener(&lines);
+        ASSERT_TRUE(receiver.Load(Ini(any ? u"ComPort = 1\r\nBaudRate = 4800\r\nAnyTalker = y\r\n"
+                                          : u"ComPort = 1\r\nBaudRate = 4800\r\n")));
+        receiver.DispatchLine("$GNRMC,1\r\n");
+        receiver.DispatchLine("$GLGSV,2\r\n");
+        receiver.DispatchLine("$PGRME,3\r\n");
+        const std::vector<std::string> want =
+            any ? std::vector<std::string>{"RMC:$GNRMC,1\r\n", "GSV:$GLGSV,2\r\n", "Other:$PGRME,3\r\n"}
+                : std::vector<std::string>{"Other:$GNRMC,1\r\n", "Other:$GLGSV,2\r\n",
+                                           "Other:$PGRME,3\r\n"};
+        EXPECT_EQ(lines.lines, want) << (any ? "AnyTalker = y" : "no AnyTalker");
     }
 }
 
