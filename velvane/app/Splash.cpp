@@ -15,6 +15,7 @@ Splash::Splash(Screen& screen)
       m_self(std::make_shared<Splash*>(this)) {}
 
 Splash::~Splash() {
+    StopExpiryTimer();
     if (m_listed)
         Owner().RemoveOverlay(this);
 }
@@ -29,13 +30,26 @@ void Splash::Show(Removal removal) {
         Owner().AddOverlay(this);
         m_listed = true;
     }
+    StopExpiryTimer();
+    if (platform::Window* window = Owner().Window(); window && removal == Removal::Timed)
+        window->SetTimer(ExpiryTimerId, ShowTimeMs + 1, [this] {
+            StopExpiryTimer();
+            if (m_shown)
+                RequestRedraw();
+        });
     RequestRedraw();
+}
+
+void Splash::StopExpiryTimer() {
+    if (platform::Window* window = Owner().Window())
+        window->KillTimer(ExpiryTimerId);
 }
 
 void Splash::Hide() {
     if (!m_shown)
         return;
     m_shown = false;
+    StopExpiryTimer();
     if (m_listed) {
         Owner().RemoveOverlay(this);
         m_listed = false;

@@ -16,6 +16,9 @@ class Splash : public Component {
 public:
     static constexpr int BitmapResource = 151;
     static constexpr uint32_t ShowTimeMs = 999;
+    // One redraw when a timed showing is over, so the splash goes even when
+    // nothing else is drawn (no data yet).
+    static constexpr int ExpiryTimerId = 0x5350; // "SP"
     static constexpr char16_t Version[] = u"v1.0";
     static constexpr platform::Color VersionColor = platform::Rgb(0x00, 0x48, 0x88);
 
@@ -41,6 +44,8 @@ public:
     bool OnTap(int x, int y) override;
 
 private:
+    void StopExpiryTimer();
+
     std::unique_ptr<platform::Bitmap> m_bitmap;
     bool m_shown = false;
     bool m_listed = false;

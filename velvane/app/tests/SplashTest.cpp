@@ -132,6 +132,53 @@ TEST_F(SplashTest, TimedRemovalWaitsForAPaintAndSurvivesTheTickCounterWrapping) 
     EXPECT_TRUE(about.GetSplash().IsShown()) << "300 ms across the wrap is not 999 ms";
 }
 
+// A window that paints the screen, as the program's main window does.
+class ScreenPainter : public platform::WindowHandler {
+public:
+    Screen* screen = nullptr;
+    int paints = 0;
+    void OnPaint(platform::Window&, platform::Canvas& canvas) override {
+        ++paints;
+        canvas.FillRect(Rect{0, 0, canvas.Width(), canvas.Height()}, Backdrop);
+        if (screen)
+            screen->Draw(canvas, 0, 0);
+    }
+};
+
+// With no data nothing else is drawn: the splash must still go by itself.
+TEST_F(SplashTest, ATimedShowingEndsWithoutAnyOtherDrawing) {
+    ScreenPainter painter;
+    platform::WindowOptions options;
+    options.className = u"Velvane";
+    options.title = u"Velvane";
+    options.rect = {0, 0, 480, 272};
+    platform::Window* window = platform::Window::Create(options, painter);
+    ASSERT_NE(window, nullptr);
+    {
+        Screen screen(window, 480, 272);
+        screen.SetView(&m_view);
+        screen.SetTop(nullptr);
+        painter.screen = &screen;
+        AboutCommand about(screen);
+        window->Update();
+        platform::PumpMessages();
+        ASSERT_TRUE(about.GetSplash().IsShown());
+        const int paints = painter.paints;
+        platform::headless::AdvanceClock(999);
+        platform::PumpMessages();
+        EXPECT_EQ(painter.paints, paints) << "nothing asks for a paint while it shows";
+        EXPECT_TRUE(about.GetSplash().IsShown());
+        platform::headless::AdvanceClock(2);
+        platform::PumpMessages();
+        EXPECT_GT(painter.paints, paints) << "its time up, it asks for one paint";
+        EXPECT_FALSE(about.GetSplash().IsShown());
+        EXPECT_FALSE(Contains(screen.Overlays(), &about.GetSplash()));
+        painter.screen = nullptr;
+    }
+    window->Destroy();
+    platform::PumpMessages();
+}
+
 TEST_F(SplashTest, AKeyOrTapRemovesItAndIsUsedUp) {
     AboutCommand about(m_screen);
     EXPECT_TRUE(m_screen.OnKey(platform::vk::Down));
