@@ -124,6 +124,8 @@ void TachoModel::RemoveSentenceListener(SentenceListener* listener) {
 
 void TachoModel::SetSpeedProtocol(int speedProtocol) {
     m_settings.SetSpeedProtocol(speedProtocol);
+    if (m_receiver)
+        m_receiver->ExpectSpeedFrom(speedProtocol == 1 ? SentenceType::RMC : SentenceType::VTG);
     if (!m_receiver || speedProtocol == m_speedProtocol)
         return;
     m_speedProtocol = speedProtocol;

@@ -1,10 +1,13 @@
 #include "gps/GpsReceiver.h"
 #include "ini/IniText.h"
+#include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/serial.h"
 #include "platform/text.h"
+#include "platform/transcript.h"
 #include "platform/window.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -64,7 +67,9 @@ void GpsReceiver::DispatchOther(std::string_view line) {
 }
 
 void GpsReceiver::DispatchLine(std::string_view line) {
-    switch (ClassifySentence(line, m_talkerRule)) {
+    const SentenceType type = ClassifySentence(line, m_talkerRule);
+    m_speedWatch.Note(line, type);
+    switch (type) {
     case SentenceType::VTG:
         return DispatchVTG(line);
     case SentenceType::RMC:
@@ -224,6 +229,14 @@ void GpsReceiver::ControlReceiver(const GpsSettings& settings) {
 void GpsReceiver::Poll() {
     if (!m_port || !m_buffer)
         return;
+    // What the earlier rounds brought; said once, never in a message box.
+    if (auto notice = m_speedWatch.Check(platform::GetTickCount(), m_talkerRule)) {
+        std::fprintf(stderr, "velvane: %s\n", notice->c_str());
+        std::string quoted;
+        for (char c : *notice)
+            quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+        platform::TranscriptWrite("gps notice=\"" + quoted + "\"");
+    }
     platform::Lifetime::Watch watch(m_lifetime);
     for (;;) {
         if (m_filled == m_bufferSize) {

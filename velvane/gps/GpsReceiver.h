@@ -7,6 +7,7 @@
 #include "gps/ListenerList.h"
 #include "gps/SentenceListener.h"
 #include "gps/SentenceType.h"
+#include "gps/SpeedWatch.h"
 #include "ini/IniParser.h"
 
 #include "platform/lifetime.h"
@@ -50,6 +51,9 @@ public:
     // "$GP" sentences of the five known types (with "AnyTalker" those of
     // every talker) go to their own slot, every other line to DispatchOther.
     void DispatchLine(std::string_view line);
+    // The sentence the speed is read from (RMC or VTG), for the notice when
+    // lines arrive but no speed does.
+    void ExpectSpeedFrom(SentenceType type) { m_speedWatch.Expect(type); }
     // The talker rule of the GPS ini last loaded.
     TalkerRule GetTalkerRule() const { return m_talkerRule; }
 
@@ -90,6 +94,7 @@ private:
     bool m_droppedCr = false;
     uint32_t m_pollPeriodMs = 0;
     TalkerRule m_talkerRule = TalkerRule::GpsOnly;
+    SpeedWatch m_speedWatch;
     platform::Window* m_window;
     // A listener may delete the receiver while a poll is dispatching.
     platform::Lifetime m_lifetime;
