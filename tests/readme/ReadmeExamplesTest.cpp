@@ -191,9 +191,12 @@ protected:
             path += fs::path(program).parent_path().string() + ":";
         const char* ours = std::getenv("PATH");
         path += ours ? ours : "/usr/bin:/bin";
-        // eval parses the line as bash parses a pasted one.
-        return e2e::Run({"/bin/bash",
-                         {"-c", "cd -- \"$EXAMPLE_DIR\" || exit 125; eval \"$EXAMPLE\""},
+        // eval parses the line as bash parses a pasted one. timeout ends the
+        // whole process group, so a program bash started never outlives the
+        // test; 124 means it did not end in time.
+        return e2e::Run({"/usr/bin/timeout",
+                         {"-k", "2", "15", "/bin/bash", "-c",
+                          "cd -- \"$EXAMPLE_DIR\" || exit 125; eval \"$EXAMPLE\""},
                          {{"EXAMPLE", command},
                           {"EXAMPLE_DIR", scratch.Root().string()},
                           {"PATH", path},
