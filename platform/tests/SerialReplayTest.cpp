@@ -152,6 +152,24 @@ TEST_F(Replay, RawKeepsTheBytesAsRecorded) {
     EXPECT_EQ(ReadAll(*port), "$GPRMC,1,A\r\r\n$GPRMC,2,A");
 }
 
+// The log is read as it plays: one still being written is followed as it
+// grows, as a receiver's own log on the storage card would be.
+TEST_F(Replay, ALogThatGrowsIsFollowed) {
+    const std::string path = Write("$GPRMC,120000,A\n$GPRMC,120001,A\n");
+    auto source = ParsePortSource("replay:" + path);
+    ASSERT_TRUE(source);
+    auto port = SerialPort::Open(*source, "COM1:");
+    ASSERT_TRUE(port) << LastError().message;
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120000,A\r\n");
+    std::ofstream(path, std::ios::binary | std::ios::app) << "$GPRMC,120002,A\n$GPRMC,120003,A\n";
+    headless::AdvanceClock(1000);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120001,A\r\n");
+    headless::AdvanceClock(1000);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120002,A\r\n") << "written after the replay began";
+    headless::AdvanceClock(1000);
+    EXPECT_EQ(ReadAll(*port), "$GPRMC,120003,A\r\n");
+}
+
 TEST_F(Replay, OnlyARegularFileIsReplayed) {
     const auto fifo = device.Root() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -9,9 +9,10 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace platform::serial {
 
@@ -42,93 +43,53 @@ std::string_view EpochTime(std::string_view line) {
     return line.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
 }
 
-// Far beyond any drive's log; keeps a wrong file from filling memory.
-constexpr off_t MaxReplaySize = 256 * 1024 * 1024;
-
-// The whole log, from a regular file only: a folder, a device such as
-// /dev/zero or a FIFO would fail or never end, and opening never waits.
-bool ReadSource(const std::string& path, std::string& bytes) {
+// Opens a regular file only: a folder, a device such as /dev/zero or a FIFO
+// would fail or never end, and opening never waits. -1 with the reason set.
+int OpenSource(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         SetLastErrorFromErrno(errno, "open replay file " + path);
-        return false;
+        return -1;
     }
     struct stat st {};
-    bool ok = false;
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(fd, &st) != 0) {
         SetLastErrorFromErrno(errno, "open replay file " + path);
-    else if (!S_ISREG(st.st_mode))
+    } else if (!S_ISREG(st.st_mode)) {
         SetLastError(ErrorCode::InvalidParameter,
                      "replay file " + path + " is " +
                          (S_ISDIR(st.st_mode) ? "a folder" : "not a regular file") +
                          "; a replay needs a recorded log");
-    else if (st.st_size > MaxReplaySize)
-        SetLastError(ErrorCode::NotEnoughMemory, "replay file " + path + " is larger than " +
-                                                     std::to_string(MaxReplaySize >> 20) + " MB");
-    else
-        ok = true;
-    while (ok) {
-        char buffer[65536];
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            SetLastErrorFromErrno(errno, "read replay file " + path);
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else if (bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(MaxReplaySize)) {
-            SetLastError(ErrorCode::NotEnoughMemory, "replay file " + path + " keeps growing");
-            ok = false;
-        } else {
-            bytes.append(buffer, static_cast<size_t>(n));
-        }
+    } else {
+        return fd;
     }
     ::close(fd);
-    return ok;
+    return -1;
 }
 
+// The log is read as it is played, an epoch at a time, so a log of any size
+// starts at once and one that is still being written is followed as it grows.
 class ReplayPort final : public SerialPort {
 public:
     ReplayPort(std::string name, double speed, bool loop, bool raw)
         : SerialPort(std::move(name)), m_speed(speed), m_loop(loop), m_raw(raw) {}
+    ~ReplayPort() override {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
 
     bool Load(const std::string& path) {
-        std::string bytes;
-        if (!ReadSource(path, bytes))
+        m_path = path;
+        m_fd = OpenSource(path);
+        if (m_fd < 0)
             return false;
-        std::string_view epochTime;
-        std::string_view rest = bytes;
-        while (!rest.empty()) {
-            size_t lf = rest.find('\n');
-            std::string_view whole = rest.substr(0, lf == std::string_view::npos ? lf : lf + 1);
-            rest.remove_prefix(whole.size());
-            std::string_view line = whole;
-            while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-                line.remove_suffix(1);
-            if (line.empty() && !m_raw)
-                continue;
-            std::string_view time = EpochTime(line);
-            if (!time.empty()) {
-                if (!epochTime.empty() && time != epochTime &&
-                    m_data.size() > (m_epochEnds.empty() ? 0 : m_epochEnds.back()))
-                    m_epochEnds.push_back(m_data.size());
-                epochTime = time;
-            }
-            // Line ends become CR LF whatever the log was saved with, unless
-            // the bytes are to arrive exactly as recorded.
-            if (m_raw) {
-                m_data.append(whole);
-            } else {
-                m_data.append(line);
-                m_data.append("\r\n");
-            }
-        }
-        if (m_data.empty() || (m_raw && m_data.find_first_not_of("\r\n") == std::string::npos)) {
+        // The first epoch is there at once; a log without one is no log.
+        if (!ProduceEpoch() ||
+            (m_raw && m_atEnd && m_out.find_first_not_of("\r\n") == std::string::npos)) {
+            if (m_failed)
+                return false;
             SetLastError(ErrorCode::InvalidData, "replay file " + path + " holds no lines");
             return false;
         }
-        m_epochEnds.push_back(m_data.size());
         m_lastTick = GetTickCount();
         return true;
     }
@@ -139,22 +100,31 @@ public:
         const uint32_t now = GetTickCount();
         m_elapsedMs += now - m_lastTick;
         m_lastTick = now;
-        const uint64_t due = DueBytes();
-        const uint64_t total = m_data.size();
-        // After a long pause a looping replay skips whole rounds instead of
-        // piling them up.
-        while (due - m_sent > total)
-            m_sent += total;
-        uint64_t available = due - m_sent;
-        got = static_cast<uint32_t>(available < size ? available : size);
-        for (uint32_t copied = 0; copied < got;) {
-            const size_t offset = static_cast<size_t>(m_sent % total);
-            const size_t run = std::min<size_t>(got - copied, total - offset);
-            std::memcpy(static_cast<char*>(buffer) + copied, m_data.data() + offset, run);
-            copied += static_cast<uint32_t>(run);
-            m_sent += run;
+        // The first epoch at once, then one per period.
+        const uint64_t released =
+            static_cast<uint64_t>(std::floor(static_cast<double>(m_elapsedMs) * m_speed / 1000.0)) +
+            1;
+        while (m_produced < released) {
+            // After a long pause a looping replay skips whole rounds instead
+            // of piling them up; skipping rounds keeps the place in the log.
+            if (m_roundEpochs && released - m_produced > *m_roundEpochs) {
+                m_produced += (released - m_produced - 1) / *m_roundEpochs * *m_roundEpochs;
+                m_out.erase(0, m_outPos);
+                m_outPos = 0;
+                continue;
+            }
+            if (!ProduceEpoch())
+                break;
         }
-        return true;
+        const size_t available = m_out.size() - m_outPos;
+        got = static_cast<uint32_t>(available < size ? available : size);
+        std::memcpy(buffer, m_out.data() + m_outPos, got);
+        m_outPos += got;
+        if (m_outPos == m_out.size()) {
+            m_out.clear();
+            m_outPos = 0;
+        }
+        return !m_failed;
     }
 
     bool Write(const void*, uint32_t size, uint32_t& written) override {
@@ -167,27 +137,117 @@ public:
     }
 
 private:
-    // Bytes released so far: the first epoch at once, then one per period.
-    uint64_t DueBytes() const {
-        const uint64_t epochs = m_epochEnds.size();
-        uint64_t released =
-            static_cast<uint64_t>(std::floor(static_cast<double>(m_elapsedMs) * m_speed / 1000.0)) +
-            1;
-        if (!m_loop && released > epochs)
-            released = epochs;
-        const uint64_t rounds = released / epochs;
-        const uint64_t within = released % epochs;
-        return rounds * m_data.size() + (within ? m_epochEnds[within - 1] : 0);
+    // Longest line kept whole; longer ones arrive in pieces (the receiver
+    // drops them anyway).
+    static constexpr size_t MaxLine = 65536;
+
+    // The next line with its end as recorded; false at the end of the file
+    // for now (a log still being written may grow).
+    bool NextLine(std::string& whole) {
+        whole.clear();
+        for (;;) {
+            const size_t lf = m_in.find('\n', m_inPos);
+            if (lf != std::string::npos || m_in.size() - m_inPos >= MaxLine) {
+                const size_t end = lf != std::string::npos ? lf + 1 : m_inPos + MaxLine;
+                whole.assign(m_in, m_inPos, end - m_inPos);
+                m_inPos = end;
+                return true;
+            }
+            m_in.erase(0, m_inPos);
+            m_inPos = 0;
+            char buffer[65536];
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                SetLastErrorFromErrno(errno, "read replay file " + m_path);
+                m_failed = true;
+            }
+            if (n <= 0) {
+                m_atEnd = true;
+                if (m_in.empty())
+                    return false;
+                whole.swap(m_in); // a last line without its end
+                return true;
+            }
+            m_atEnd = false;
+            m_in.append(buffer, static_cast<size_t>(n));
+        }
     }
 
-    std::string m_data;
-    std::vector<size_t> m_epochEnds; // end offset of each epoch in m_data
+    // Appends the next epoch (the lines up to the next change of the UTC
+    // time field) to m_out; at the end of a looping log the next round
+    // begins. False when there is nothing to add.
+    bool ProduceEpoch() {
+        if (ReadEpoch()) {
+            ++m_produced;
+            ++m_roundSoFar;
+            return true;
+        }
+        if (!m_loop || m_roundSoFar == 0 || m_failed || ::lseek(m_fd, 0, SEEK_SET) != 0)
+            return false;
+        m_roundEpochs = m_roundSoFar;
+        m_roundSoFar = 0;
+        m_in.clear();
+        m_inPos = 0;
+        return ProduceEpoch();
+    }
+
+    bool ReadEpoch() {
+        std::string epochTime;
+        bool any = false;
+        std::string whole;
+        for (;;) {
+            if (m_holding) {
+                whole.swap(m_held);
+                m_holding = false;
+            } else if (!NextLine(whole)) {
+                return any;
+            }
+            std::string_view line = whole;
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+                line.remove_suffix(1);
+            if (line.empty() && !m_raw)
+                continue;
+            const std::string_view time = EpochTime(line);
+            if (!time.empty()) {
+                if (any && !epochTime.empty() && time != epochTime) {
+                    m_held.swap(whole);
+                    m_holding = true;
+                    return true;
+                }
+                epochTime = time;
+            }
+            // Line ends become CR LF whatever the log was saved with, unless
+            // the bytes are to arrive exactly as recorded.
+            if (m_raw) {
+                m_out.append(whole);
+            } else {
+                m_out.append(line);
+                m_out.append("\r\n");
+            }
+            any = true;
+        }
+    }
+
+    std::string m_path;
+    int m_fd = -1;
     double m_speed;
     bool m_loop;
     bool m_raw;
+    std::string m_in; // read from the file, not yet cut into lines
+    size_t m_inPos = 0;
+    bool m_atEnd = false;
+    bool m_failed = false;
+    std::string m_held; // the first line of the next epoch
+    bool m_holding = false;
+    std::string m_out; // released, not yet read
+    size_t m_outPos = 0;
+    uint64_t m_produced = 0; // epochs released so far, over all rounds
+    uint64_t m_roundSoFar = 0;
+    std::optional<uint64_t> m_roundEpochs; // known after the first round
     uint32_t m_lastTick = 0;
     uint64_t m_elapsedMs = 0;
-    uint64_t m_sent = 0;
     bool m_notedWrite = false;
 };
 
