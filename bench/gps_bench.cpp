@@ -11,11 +11,13 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
 #include <string>
+#include <vector>
 
 #ifndef SUITE_SHARED_DIR
 #define SUITE_SHARED_DIR "../shared"
@@ -125,6 +127,82 @@ void ReceivePath(benchmark::State& state) {
 }
 
 BENCHMARK(ReceivePath)->Unit(benchmark::kMillisecond);
+
+// The shared logs' sentences, cut at CR LF once, for the benchmarks below
+// that leave the port out.
+std::vector<std::string> SharedLines() {
+    namespace fs = std::filesystem;
+    std::vector<std::string> lines;
+    const fs::path logs = fs::path(SUITE_SHARED_DIR) / "nmea";
+    if (!fs::is_directory(logs))
+        return lines;
+    for (const auto& entry : fs::directory_iterator(logs)) {
+        if (entry.path().extension() != ".nmea")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line + "\r\n");
+        }
+    }
+    return lines;
+}
+
+// Dispatch and the four sources on lines already cut: what the receiver
+// itself costs per line, without the replay reading its file.
+void DispatchPath(benchmark::State& state) {
+    const std::vector<std::string> lines = SharedLines();
+    if (lines.empty()) {
+        state.SkipWithError("the shared receiver logs (../shared/nmea) are not here");
+        return;
+    }
+    GpsReceiver receiver(nullptr);
+    RmcSpeedSource rmc;
+    VtgSpeedSource vtg;
+    AltitudeSource altitude;
+    PositionSource position;
+    Sink sink;
+    rmc.AddListener(&sink);
+    vtg.AddListener(&sink);
+    altitude.AddListener(&sink);
+    position.AddListener(&sink);
+    receiver.AddSentenceListener(&rmc);
+    receiver.AddSentenceListener(&vtg);
+    receiver.AddSentenceListener(&altitude);
+    receiver.AddSentenceListener(&position);
+    receiver.AddSentenceListener(&sink);
+    const uint64_t before = g_allocations;
+    for (auto _ : state)
+        for (const std::string& line : lines)
+            receiver.DispatchLine(line);
+    benchmark::DoNotOptimize(sink.sum);
+    state.counters["lines/s"] =
+        benchmark::Counter(static_cast<double>(sink.lines), benchmark::Counter::kIsRate);
+    state.counters["allocs/line"] =
+        sink.lines ? static_cast<double>(g_allocations - before) / sink.lines : 0.0;
+}
+
+// The floor for the same bytes: finding each line's end, nothing more.
+void LineEndFloor(benchmark::State& state) {
+    const std::vector<std::string> lines = SharedLines();
+    if (lines.empty()) {
+        state.SkipWithError("the shared receiver logs (../shared/nmea) are not here");
+        return;
+    }
+    uint64_t count = 0;
+    for (auto _ : state)
+        for (const std::string& line : lines) {
+            benchmark::DoNotOptimize(std::memchr(line.data(), '\n', line.size()));
+            ++count;
+        }
+    state.counters["lines/s"] =
+        benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(DispatchPath)->Unit(benchmark::kMillisecond);
+BENCHMARK(LineEndFloor)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
