@@ -20,7 +20,7 @@ int OpenOutput(const std::string& path) {
 
 } // namespace
 
-ChildProcess::ChildProcess(const ProcessSpec& spec) {
+ChildProcess::ChildProcess(const ProcessSpec& program) {
     // Everything the child needs is built before fork: after it, only calls
     // that are safe in a copy of a threaded process.
     std::map<std::string, std::string> env;
@@ -30,7 +30,7 @@ ChildProcess::ChildProcess(const ProcessSpec& spec) {
         if (eq != std::string::npos)
             env[kv.substr(0, eq)] = kv.substr(eq + 1);
     }
-    for (auto& [k, v] : spec.env)
+    for (auto& [k, v] : program.env)
         env[k] = v;
     std::vector<std::string> envStrings;
     for (auto& [k, v] : env)
@@ -39,15 +39,15 @@ ChildProcess::ChildProcess(const ProcessSpec& spec) {
     for (auto& s : envStrings)
         envp.push_back(s.data());
     envp.push_back(nullptr);
-    std::vector<std::string> argStrings = {spec.path};
-    argStrings.insert(argStrings.end(), spec.args.begin(), spec.args.end());
+    std::vector<std::string> argStrings = {program.path};
+    argStrings.insert(argStrings.end(), program.args.begin(), program.args.end());
     std::vector<char*> argv;
     for (auto& s : argStrings)
         argv.push_back(s.data());
     argv.push_back(nullptr);
 
-    const int out = OpenOutput(spec.stdoutPath);
-    const int err = OpenOutput(spec.stderrPath);
+    const int out = OpenOutput(program.stdoutPath);
+    const int err = OpenOutput(program.stderrPath);
     int failed[2]; // carries errno when exec fails; closes unread when it works
     if (pipe2(failed, O_CLOEXEC) != 0)
         return;
@@ -63,7 +63,7 @@ ChildProcess::ChildProcess(const ProcessSpec& spec) {
             dup2(out, STDOUT_FILENO);
         if (err >= 0)
             dup2(err, STDERR_FILENO);
-        execve(spec.path.c_str(), argv.data(), envp.data());
+        execve(program.path.c_str(), argv.data(), envp.data());
         int e = errno;
         (void)!write(failed[1], &e, sizeof e);
         _exit(127);

@@ -23,7 +23,7 @@ class ChildProcess {
 public:
     ChildProcess() = default;
     // Not started (Started() false) when the program could not be run.
-    explicit ChildProcess(const ProcessSpec& spec);
+    explicit ChildProcess(const ProcessSpec& program);
     ChildProcess(ChildProcess&& other) noexcept;
     ChildProcess& operator=(ChildProcess&& other) noexcept;
     ChildProcess(const ChildProcess&) = delete;
