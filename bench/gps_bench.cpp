@@ -58,6 +58,27 @@ struct Sink : SentenceListener, SpeedListener, AltitudeListener, PositionListene
     void OnPosition(const GeoPosition& p) override { sum += p.Latitude(); }
 };
 
+// The receiver with the speed, altitude and position sources and a sink
+// behind them all, as the dashboard wires them.
+struct Wiring {
+    GpsReceiver receiver{nullptr};
+    RmcSpeedSource rmc;
+    VtgSpeedSource vtg;
+    AltitudeSource altitude;
+    PositionSource position;
+    Sink sink;
+    Wiring() {
+        for (auto* source :
+             std::initializer_list<SentenceListener*>{&rmc, &vtg, &altitude, &position})
+            receiver.AddSentenceListener(source);
+        receiver.AddSentenceListener(&sink);
+        rmc.AddListener(&sink);
+        vtg.AddListener(&sink);
+        altitude.AddListener(&sink);
+        position.AddListener(&sink);
+    }
+};
+
 void ReceivePath(benchmark::State& state) {
     namespace fs = std::filesystem;
     const fs::path logs = fs::path(SUITE_SHARED_DIR) / "nmea";
@@ -88,21 +109,9 @@ void ReceivePath(benchmark::State& state) {
     host.ports = "COM1=replay:" + (root / "all.nmea").string() + ",speed=1000000";
     platform::Initialize(host);
 
-    GpsReceiver receiver(nullptr);
-    RmcSpeedSource rmc;
-    VtgSpeedSource vtg;
-    AltitudeSource altitude;
-    PositionSource position;
-    Sink sink;
-    rmc.AddListener(&sink);
-    vtg.AddListener(&sink);
-    altitude.AddListener(&sink);
-    position.AddListener(&sink);
-    receiver.AddSentenceListener(&rmc);
-    receiver.AddSentenceListener(&vtg);
-    receiver.AddSentenceListener(&altitude);
-    receiver.AddSentenceListener(&position);
-    receiver.AddSentenceListener(&sink);
+    Wiring wired;
+    GpsReceiver& receiver = wired.receiver;
+    Sink& sink = wired.sink;
     uint64_t allocations = 0;
     for (auto _ : state) {
         // Each round replays all logs once; opening the port is not measured.
@@ -158,21 +167,9 @@ void DispatchPath(benchmark::State& state) {
         state.SkipWithError("the shared receiver logs (../shared/nmea) are not here");
         return;
     }
-    GpsReceiver receiver(nullptr);
-    RmcSpeedSource rmc;
-    VtgSpeedSource vtg;
-    AltitudeSource altitude;
-    PositionSource position;
-    Sink sink;
-    rmc.AddListener(&sink);
-    vtg.AddListener(&sink);
-    altitude.AddListener(&sink);
-    position.AddListener(&sink);
-    receiver.AddSentenceListener(&rmc);
-    receiver.AddSentenceListener(&vtg);
-    receiver.AddSentenceListener(&altitude);
-    receiver.AddSentenceListener(&position);
-    receiver.AddSentenceListener(&sink);
+    Wiring wired;
+    GpsReceiver& receiver = wired.receiver;
+    Sink& sink = wired.sink;
     const uint64_t before = g_allocations;
     for (auto _ : state)
         for (const std::string& line : lines)
