@@ -153,21 +153,43 @@ int32_t GeoPosition::Easting() const {
 }
 
 uint32_t GeoPosition::DistanceTo(const GeoPosition& other) const {
-    // 64-bit differences: eastings on opposite sides of the globe overflow 32 bits.
-    const int64_t dx = static_cast<int64_t>(Easting()) - other.Easting();
-    const int64_t dy = static_cast<int64_t>(Northing()) - other.Northing();
-    uint64_t a = static_cast<uint64_t>(dy < 0 ? -dy : dy);
-    uint64_t b = static_cast<uint64_t>(dx < 0 ? -dx : dx);
-    unsigned k = 0;
-    while (a > 16384 || b > 16384) {
-        a >>= 1;
-        b >>= 1;
-        ++k;
-    }
-    if (k >= 32)
-        return 0;
-    const uint64_t d = static_cast<uint64_t>(std::sqrt(static_cast<double>(a * a + b * b))) << k;
-    return d > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(d);
+    const int64_t meanLatitude = (static_cast<int64_t>(m_latitude) + other.m_latitude) / 2;
+    const LocalProjection projection(GeoPosition(static_cast<int32_t>(meanLatitude), m_longitude));
+    const int64_t dx = projection.East(other) - projection.East(*this);
+    const int64_t dy = projection.North(other) - projection.North(*this);
+    const double d = std::sqrt(static_cast<double>(dx) * static_cast<double>(dx) +
+                               static_cast<double>(dy) * static_cast<double>(dy));
+    return d >= static_cast<double>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(d);
+}
+
+namespace {
+constexpr int64_t FullCircle = 360LL * GeoPosition::UnitsPerDegree;
+// 11132 / 600 cm per latitude unit, and per longitude unit at the equator.
+constexpr double CentimetresPerUnit = 11132.0 / 600.0;
+constexpr double RadiansPerUnit = 3.14159265358979323846 / (180.0 * GeoPosition::UnitsPerDegree);
+} // namespace
+
+LocalProjection::LocalProjection(const GeoPosition& reference)
+    : m_reference(reference),
+      m_eastScale(std::cos(static_cast<double>(reference.Latitude()) * RadiansPerUnit) *
+                  CentimetresPerUnit) {}
+
+int64_t LocalProjection::WrapLongitude(int64_t units) {
+    int64_t wrapped = (units + FullCircle / 2) % FullCircle;
+    if (wrapped < 0)
+        wrapped += FullCircle;
+    return wrapped - FullCircle / 2;
+}
+
+int64_t LocalProjection::North(const GeoPosition& position) const {
+    const int64_t dLat = static_cast<int64_t>(position.Latitude()) - m_reference.Latitude();
+    return dLat * 11132 / 600;
+}
+
+int64_t LocalProjection::East(const GeoPosition& position) const {
+    const int64_t dLon =
+        WrapLongitude(static_cast<int64_t>(position.Longitude()) - m_reference.Longitude());
+    return std::llround(static_cast<double>(dLon) * m_eastScale);
 }
 
 } // namespace velvane

@@ -52,7 +52,10 @@ public:
     int32_t Northing() const;
     // Centimetres east of the prime meridian at this latitude's scale.
     int32_t Easting() const;
-    // Flat-earth distance in centimetres; loses low bits over long distances.
+    // Flat-earth distance in centimetres, both positions projected with the
+    // longitude scale of their mean latitude and the longitude difference
+    // taken the shorter way round the globe. Loses low bits over long
+    // distances.
     uint32_t DistanceTo(const GeoPosition& other) const;
 
 private:
@@ -62,6 +65,31 @@ private:
     // Centimetres per longitude unit, cached for the latitude it was made for.
     mutable int32_t m_scaleLatitude = std::numeric_limits<int32_t>::min();
     mutable float m_scale = 0.0f;
+};
+
+// Centimetres north and east of a reference position for positions that are
+// combined in one picture or one distance: all share the longitude scale of
+// the reference latitude (each position's own scale would bend a drive due
+// north far from the prime meridian), and longitude differences take the
+// shorter way round the globe, so the 180° meridian is no seam.
+class LocalProjection {
+public:
+    LocalProjection() : LocalProjection(GeoPosition(0, 0)) {}
+    explicit LocalProjection(const GeoPosition& reference);
+
+    const GeoPosition& Reference() const { return m_reference; }
+    // Centimetres per longitude unit at the reference latitude.
+    double EastScale() const { return m_eastScale; }
+
+    int64_t North(const GeoPosition& position) const;
+    int64_t East(const GeoPosition& position) const;
+
+    // A longitude difference in units folded into [-180°, 180°).
+    static int64_t WrapLongitude(int64_t units);
+
+private:
+    GeoPosition m_reference;
+    double m_eastScale;
 };
 
 } // namespace velvane

@@ -87,14 +87,38 @@ TEST(GeoPosition, Projection) {
     // Long distances lose their low bits but stay close.
     const uint32_t d = GeoPosition(0, 0).DistanceTo(GeoPosition(600000, 600000));
     EXPECT_NEAR(static_cast<double>(d), 11132000.0 * 1.41421356, 11132000.0 * 1e-3);
-    // Opposite sides of the globe do not overflow.
-    EXPECT_GT(GeoPosition(0, -108000000).DistanceTo(GeoPosition(0, 108000000)), 4000000000u);
+    // Opposite sides of the globe do not overflow: half the equator.
+    EXPECT_NEAR(GeoPosition(0, -54000000).DistanceTo(GeoPosition(0, 54000000)), 2003760000.0,
+                2003760000.0 * 1e-6);
     // A cached scale must follow the latitude it belongs to.
     GeoPosition a(0, 600000), b(60 * 600000, 600000);
     const int32_t ea = a.Easting();
     a = b;
     EXPECT_EQ(a.Easting(), b.Easting());
     EXPECT_NE(a.Easting(), ea);
+}
+
+TEST(GeoPosition, DistancesShareOneScaleAndCrossTheAntimeridian) {
+    // 10 km due north at 70.6° W from 33.9° S: each position's own scale
+    // would add 4.7 %.
+    const GeoPosition south(-339 * 60000, -706 * 60000);
+    const GeoPosition north(south.Latitude() + 10'000'00 * 600 / 11132, south.Longitude());
+    EXPECT_NEAR(south.DistanceTo(north), 1'000'000.0, 100.0);
+    const LocalProjection map(south);
+    EXPECT_EQ(map.East(north), 0);
+    EXPECT_NEAR(static_cast<double>(map.North(north)), 1'000'000.0, 100.0);
+    // 40 m across the 180° meridian at the equator, either way round.
+    const int64_t halfWay = 180LL * GeoPosition::UnitsPerDegree;
+    const int32_t twentyMetres = 2000 * 600 / 11132;
+    const GeoPosition east(0, static_cast<int32_t>(halfWay - twentyMetres));
+    const GeoPosition west(0, static_cast<int32_t>(-halfWay + twentyMetres));
+    const double apart = 2 * twentyMetres * 11132.0 / 600; // 39.70 m
+    EXPECT_NEAR(east.DistanceTo(west), apart, 1.0);
+    EXPECT_NEAR(west.DistanceTo(east), apart, 1.0);
+    EXPECT_NEAR(static_cast<double>(LocalProjection(east).East(west)), apart, 1.0);
+    EXPECT_NEAR(static_cast<double>(LocalProjection(west).East(east)), -apart, 1.0);
+    EXPECT_EQ(LocalProjection::WrapLongitude(halfWay), -halfWay);
+    EXPECT_EQ(LocalProjection::WrapLongitude(-halfWay - 1), halfWay - 1);
 }
 
 struct PositionRecorder : PositionListener {
