@@ -1,8 +1,14 @@
 #include "app/ComponentFactory.h"
 
 #include "ini/IniText.h"
+#include "instruments/AccelerationOverlay.h"
+#include "instruments/AverageSpeed.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/JourneyTime.h"
+#include "instruments/Odometer.h"
 #include "instruments/SpeedoView.h"
+#include "instruments/TopSpeed.h"
+#include "instruments/UphillGrade.h"
 
 #include <array>
 
@@ -18,18 +24,12 @@ const PendingClass AccelerationChart{u"AccelerationChart", u"Beschl.", K::View};
 const PendingClass Route{u"Route", u"Route", K::View};
 const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
 const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
-const PendingClass TopSpeed{u"TopSpeed", u"Vmax", K::Overlay};
-const PendingClass AverageSpeed{u"AverageSpeed", u"Ø-Geschw.", K::Overlay};
 const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
-const PendingClass Odometer{u"Odometer", u"Kilometerzähler", K::Overlay};
-const PendingClass JourneyTime{u"JourneyTime", u"Fahrzeit", K::Overlay};
 const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
 const PendingClass Fps{u"FPS", u"FPS", K::Overlay};
 const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
 const PendingClass UniversalGps{u"UniversalGPS", u"UniversalGPS", K::Overlay};
 const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
-const PendingClass UphillGrade{u"UphillGrade", u"Steigung", K::Overlay};
-const PendingClass AccelerationOverlay{u"AccelerationOverlay", u"Beschleunigung", K::Overlay};
 const PendingClass Battery{u"Battery", u"Batterie", K::Overlay};
 const PendingClass Clock{u"Clock", u"Uhr", K::Overlay};
 const PendingClass Compass{u"Compass", u"Kompass", K::Overlay};
@@ -45,18 +45,18 @@ const std::array<const ComponentClass*, 23> Classes{
     &BackgroundView::Class,
     &FullLog,
     &SpeedLog,
-    &TopSpeed,
-    &AverageSpeed,
+    &TopSpeed::Class,
+    &AverageSpeed::Class,
     &SatCount,
-    &Odometer,
-    &JourneyTime,
+    &Odometer::Class,
+    &JourneyTime::Class,
     &Hdop,
     &Fps,
     &CustomText,
     &UniversalGps,
     &GeoCache,
-    &UphillGrade,
-    &AccelerationOverlay,
+    &UphillGrade::Class,
+    &AccelerationOverlay::Class,
     &Battery,
     &Clock,
     &Compass,
