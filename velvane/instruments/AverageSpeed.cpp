@@ -64,7 +64,9 @@ void AverageSpeed::OnSpeed(int32_t speed) {
             m_sum = 0;
             m_count = 0;
         } else {
-            m_sum -= m_sum / (m_count / 256);
+            // 256 samples' share of the sum exactly; dividing by count / 256
+            // would take up to a third of it at small counts.
+            m_sum -= static_cast<uint32_t>(static_cast<uint64_t>(m_sum) * 256 / m_count);
             m_count -= 256;
         }
     }
