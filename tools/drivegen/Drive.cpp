@@ -104,7 +104,8 @@ double Wander(double value, double step, Random& random) {
 class Simulator {
 public:
     explicit Simulator(const DriveOptions& options)
-        : m_random(options.seed), m_start(options.start) {
+        : m_random(options.seed), m_start(options.start), m_latitude(options.latitude),
+          m_longitude(options.longitude) {
         m_reacquireAt.fill(0);
         m_snrNoise.fill(0.0);
     }
@@ -118,6 +119,7 @@ public:
         e.longitude = m_longitude;
         e.altitude = m_altitude + 2.5 * m_altitudeError;
         e.geoidSeparation = 40.1;
+        e.travelled = m_travelled;
         e.satellites = Sky();
         const Dop dop = ComputeDop(e.satellites);
         e.fix = dop.ok;
@@ -169,6 +171,11 @@ private:
         const double c = course * kRad;
         m_latitude += metres * std::cos(c) / kEarthRadius / kRad;
         m_longitude += metres * std::sin(c) / (kEarthRadius * std::cos(m_latitude * kRad)) / kRad;
+        if (m_longitude >= 180.0)
+            m_longitude -= 360.0;
+        else if (m_longitude < -180.0)
+            m_longitude += 360.0;
+        m_travelled += metres;
     }
 
     std::vector<SatelliteView> Sky() const {
@@ -210,7 +217,8 @@ private:
     size_t m_leg = 0;
     int m_legTime = 0;
     Area m_area = Area::Town;
-    double m_latitude = 54.30658, m_longitude = 9.66312; // Rendsburg, north of the canal
+    double m_latitude, m_longitude;
+    double m_travelled = 0.0;
     double m_altitude = 4.0;
     double m_speed = 0.0; // m/s
     double m_course = 172.0;
@@ -295,6 +303,10 @@ std::string DriveLog(const DriveOptions& options) {
     return log;
 }
 
+double DriveLength(const std::vector<Epoch>& epochs) {
+    return epochs.empty() ? 0.0 : epochs.back().travelled;
+}
+
 std::string GpsIni(int comPort, int baudRate) {
     const std::string text = "[GPS-Settings]\r\n"
                              "ComPort = " +
@@ -320,8 +332,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, st
     Arguments result;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue =
-            arg == "--seconds" || arg == "--seed" || arg == "--start" || arg == "--gps-ini";
+        const bool takesValue = arg == "--seconds" || arg == "--seed" || arg == "--start" ||
+                                arg == "--gps-ini" || arg == "--origin";
         if (takesValue && i + 1 == args.size()) {
             error = arg + " needs a value";
             return std::nullopt;
@@ -348,6 +360,20 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, st
                 return std::nullopt;
             }
             result.drive.start = *start;
+        } else if (arg == "--origin") {
+            const std::string& v = args[++i];
+            const size_t comma = v.find(',');
+            double latitude = 0, longitude = 0;
+            if (comma == std::string::npos || !ParseNumber(v.substr(0, comma), latitude) ||
+                !ParseNumber(v.substr(comma + 1), longitude) || !(latitude >= -80.0) ||
+                !(latitude <= 80.0) || !(longitude >= -180.0) || !(longitude < 180.0)) {
+                error = "--origin wants LATITUDE,LONGITUDE in degrees, -80 to 80 and -180 to "
+                        "below 180, like 54.30658,9.66312, not \"" +
+                        v + "\"";
+                return std::nullopt;
+            }
+            result.drive.latitude = latitude;
+            result.drive.longitude = longitude;
         } else if (arg == "--gps-ini") {
             result.gpsIni = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {

@@ -16,6 +16,11 @@ struct DriveOptions {
     int seconds = 600;
     uint64_t seed = 1;
     int64_t start = 1735689300; // 2024-12-31T23:55:00: the drive crosses midnight and the new year
+    // Where the drive starts, degrees; Rendsburg, north of the canal. The
+    // route keeps its shape anywhere, across the equator and the 180°
+    // meridian too.
+    double latitude = 54.30658;
+    double longitude = 9.66312;
 };
 
 // Dilution of precision of the satellites marked as used; ok is false with
@@ -38,6 +43,9 @@ struct Arguments {
     std::string output; // "-" for standard output
     std::string gpsIni; // empty: none written
 };
+// The metres the simulated car really travelled over the whole drive.
+double DriveLength(const std::vector<Epoch>& epochs);
+
 // Command line of the tool; nullopt with a message in error for bad input.
 std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, std::string& error);
 

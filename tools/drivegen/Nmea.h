@@ -28,6 +28,7 @@ struct Epoch {
     double geoidSeparation = 0.0;
     double pdop = 99.99, hdop = 99.99, vdop = 99.99;
     std::vector<SatelliteView> satellites; // in view, in channel order
+    double travelled = 0.0;                // metres since the start, the truth behind the fixes
 };
 
 // XOR of the bytes between "$" and "*".

@@ -2,6 +2,7 @@
 #include "Drive.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,12 +11,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: drivegen [--seconds N] [--seed S] [--start YYYY-MM-DDTHH:MM:SS] [--gps-ini PATH] "
-    "OUTPUT\n"
+    "usage: drivegen [--seconds N] [--seed S] [--start YYYY-MM-DDTHH:MM:SS] [--origin LAT,LON] "
+    "[--gps-ini PATH] OUTPUT\n"
     "  OUTPUT      the NMEA log to write, \"-\" for standard output\n"
     "  --seconds   length of the drive, 1 to 86400, default 600\n"
     "  --seed      varies speeds, signal strengths and height errors, default 1\n"
     "  --start     UTC time of the first epoch, default 2024-12-31T23:55:00\n"
+    "  --origin    where the drive starts, degrees, default 54.30658,9.66312\n"
     "  --gps-ini   also write a GPS settings file for COM1 at 4800 baud\n";
 
 // Written beside the target and renamed over it, so a failed run never
@@ -59,7 +61,10 @@ int main(int argc, char** argv) {
         std::cerr << "drivegen: " << error << "\n" << kUsage;
         return 2;
     }
-    const std::string log = drivegen::DriveLog(arguments->drive);
+    const auto epochs = drivegen::SimulateDrive(arguments->drive);
+    std::string log;
+    for (const drivegen::Epoch& e : epochs)
+        log += drivegen::FormatEpoch(e);
     if (arguments->output == "-") {
         std::cout.write(log.data(), static_cast<std::streamsize>(log.size()));
         std::cout.flush();
@@ -68,8 +73,11 @@ int main(int argc, char** argv) {
     } else {
         if (!WriteFile(arguments->output, log))
             return 1;
-        std::cerr << "drivegen: " << arguments->drive.seconds << " s of driving, " << log.size()
-                  << " bytes written to " << arguments->output << "\n";
+        // The true length lets a test hold an odometer against it.
+        char length[32];
+        std::snprintf(length, sizeof length, "%.1f m", drivegen::DriveLength(epochs));
+        std::cerr << "drivegen: " << arguments->drive.seconds << " s of driving over " << length
+                  << ", " << log.size() << " bytes written to " << arguments->output << "\n";
     }
     if (!arguments->gpsIni.empty()) {
         if (!WriteFile(arguments->gpsIni, drivegen::GpsIni(1, 4800)))

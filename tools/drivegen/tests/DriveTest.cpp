@@ -233,3 +233,51 @@ TEST(Drive, SameOptionsGiveTheSameBytes) {
     other.seed = 43;
     EXPECT_NE(DriveLog(other), DriveLog(options));
 }
+
+TEST(Drive, StartsAnywhereAndCrossesTheEquatorAndTheDateLine) {
+    DriveOptions options;
+    options.latitude = 0.002;
+    options.longitude = 179.995;
+    const std::vector<Epoch> epochs = SimulateDrive(options);
+    bool south = false, north = false, east = false, west = false;
+    for (const Epoch& e : epochs) {
+        (e.latitude < 0 ? south : north) = true;
+        (e.longitude < 0 ? west : east) = true;
+        EXPECT_GE(e.longitude, -180.0);
+        EXPECT_LT(e.longitude, 180.0);
+    }
+    EXPECT_TRUE(south && north && east && west);
+    // The same route as at home, so the same length.
+    EXPECT_NEAR(DriveLength(epochs), DriveLength(SimulateDrive({})), 1e-6);
+    const std::string log = DriveLog(options);
+    EXPECT_NE(log.find(",S,"), std::string::npos);
+    EXPECT_NE(log.find(",W,"), std::string::npos);
+}
+
+TEST(Drive, LengthIsTheSumOfItsSteps) {
+    const std::vector<Epoch> epochs = SimulateDrive({});
+    ASSERT_EQ(epochs.size(), 600u);
+    EXPECT_EQ(epochs.front().travelled, 0.0);
+    double sum = 0;
+    for (size_t i = 1; i < epochs.size(); ++i) {
+        EXPECT_GE(epochs[i].travelled, epochs[i - 1].travelled);
+        // A step is at most what the faster of its two speeds covers in a second.
+        const double step = epochs[i].travelled - epochs[i - 1].travelled;
+        EXPECT_LE(step, std::max(epochs[i].speedKmh, epochs[i - 1].speedKmh) / 3.6 + 1e-9);
+        sum += step;
+    }
+    EXPECT_NEAR(DriveLength(epochs), sum, 1e-6);
+    EXPECT_GT(sum, 5000.0);
+}
+
+TEST(Drive, OriginOption) {
+    std::string error;
+    auto parsed = ParseArguments({"--origin", "-33.9,-70.6", "out.nmea"}, error);
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_EQ(parsed->drive.latitude, -33.9);
+    EXPECT_EQ(parsed->drive.longitude, -70.6);
+    for (const char* bad : {"54.3", "54.3;9.6", "91,0", "0,180", "x,1", "1,", ""}) {
+        EXPECT_FALSE(ParseArguments({"--origin", bad, "out.nmea"}, error)) << bad;
+        EXPECT_NE(error.find("--origin"), std::string::npos);
+    }
+}
