@@ -95,6 +95,8 @@ void AccelerationOverlay::OnSpeed(int32_t speed) {
     const auto hundredths = static_cast<int32_t>(std::lround(std::clamp(value, -1e8, 1e8)));
     m_baseSpeed = speed;
     m_baseTick = now;
+    if (hundredths > MaxPlausible || hundredths < -MaxPlausible)
+        return;
     const bool changed = m_current != hundredths;
     m_current = hundredths;
     m_maximum = m_maximum ? std::max(*m_maximum, hundredths) : hundredths;

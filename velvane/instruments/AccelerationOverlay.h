@@ -1,7 +1,10 @@
 #pragma once
 // The acceleration along the road in m/s², from the change of speed over at
 // least "Interval" milliseconds (1000 by default: one fix of most receivers),
-// and with "MaxMin" also the largest and smallest value since loading.
+// and with "MaxMin" also the largest and smallest value since loading. More
+// than 1 g either way is no vehicle's doing but a receiver's (a speed of 0
+// while the fix is lost, a glitch): such a value is not shown and the
+// comparison starts over from the new speed.
 #include "display/ComponentClass.h"
 #include "display/TextOverlay.h"
 #include "gps/SpeedListener.h"
@@ -23,6 +26,8 @@ public:
     // A speed this many intervals after the one before is no base for a
     // difference: the receiver was silent in between.
     static constexpr uint32_t StaleIntervals = 5;
+    // 1 g in hundredths of m/s².
+    static constexpr int32_t MaxPlausible = 981;
 
     AccelerationOverlay(Screen& owner, int width, int height);
 

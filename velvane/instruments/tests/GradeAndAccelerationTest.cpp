@@ -149,20 +149,22 @@ TEST_F(GradeAndAccelerationTest, AccelerationFromSpeedChanges) {
         const char16_t* text;
     };
     const Step steps[] = {
-        {0, 0, u"-.--m/s²"},      // only a base
-        {500, 100, u"-.--m/s²"},  // half an interval: wait for more
-        {500, 360, u"10.00m/s²"}, // 36 km/h in a second
-        {1000, 369, u"0.25m/s²"},  {2000, 9, u"-5.00m/s²"},   {1000, 9, u"0.00m/s²"},
-        {6000, 369, u"0.00m/s²"}, // after a long gap: a new base, no value
-        {1000, 333, u"-1.00m/s²"}, {1000, 332, u"-0.03m/s²"},
+        {0, 0, u"-.--m/s²"},     // only a base
+        {500, 100, u"-.--m/s²"}, // half an interval: wait for more
+        {500, 288, u"8.00m/s²"}, // 28.8 km/h in a second
+        {1000, 297, u"0.25m/s²"},  {2000, 9, u"-4.00m/s²"},  {1000, 9, u"0.00m/s²"},
+        {1000, 369, u"0.00m/s²"}, // 36 km/h in a second, beyond 1 g: not a car
+        {1000, 333, u"-1.00m/s²"}, {6000, 0, u"-1.00m/s²"}, // after a long gap: a new base, no
+                                                            // value
+        {1000, 36, u"1.00m/s²"},   {1000, 35, u"-0.03m/s²"},
     };
     for (const Step& s : steps) {
         platform::headless::AdvanceClock(s.ms);
         a.OnSpeed(s.speed);
         EXPECT_EQ(Text(a), s.text) << s.speed;
     }
-    EXPECT_EQ(a.Maximum(), 1000);
-    EXPECT_EQ(a.Minimum(), -500);
+    EXPECT_EQ(a.Maximum(), 800);
+    EXPECT_EQ(a.Minimum(), -400);
 
     // With "MaxMin" the extremes since loading follow; loading starts over.
     ASSERT_TRUE(a.Load(Skin(u"[AccelerationOverlay]\r\nMaxMin = y\r\nInterval = 2000\r\n")));
@@ -170,14 +172,14 @@ TEST_F(GradeAndAccelerationTest, AccelerationFromSpeedChanges) {
     EXPECT_EQ(Text(a), u"-.--m/s²\nmax -.--\nmin -.--");
     a.OnSpeed(0);
     platform::headless::AdvanceClock(1000);
-    a.OnSpeed(360);
+    a.OnSpeed(288);
     EXPECT_EQ(Text(a), u"-.--m/s²\nmax -.--\nmin -.--");
     platform::headless::AdvanceClock(1000);
-    a.OnSpeed(720);
-    EXPECT_EQ(Text(a), u"10.00m/s²\nmax 10.00\nmin 10.00");
+    a.OnSpeed(576);
+    EXPECT_EQ(Text(a), u"8.00m/s²\nmax 8.00\nmin 8.00");
     platform::headless::AdvanceClock(4000);
     a.OnSpeed(0);
-    EXPECT_EQ(Text(a), u"-5.00m/s²\nmax 10.00\nmin -5.00");
+    EXPECT_EQ(Text(a), u"-4.00m/s²\nmax 8.00\nmin -4.00");
 }
 
 } // namespace
