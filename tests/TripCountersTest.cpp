@@ -20,6 +20,15 @@ namespace {
 
 const std::u16string Skins = u"\\Program Files\\Velvane\\Skins\\Fahrt\\";
 
+// Script lines moving the device's clock by ms in steps of at most 10 s, so
+// that every GPS poll on the way runs.
+std::string Wait(int ms) {
+    std::string lines;
+    for (; ms > 0; ms -= 10000)
+        lines += "wait " + std::to_string(ms < 10000 ? ms : 10000) + "\n";
+    return lines;
+}
+
 // velvane headless on a copy of the sample device whose configuration shows
 // the six trip and motion overlays over the speedometer.
 class TripCounters : public ::testing::Test {
@@ -120,7 +129,7 @@ TEST_F(TripCounters, OdometerMatchesDrivesOfKnownLengthAcrossRestartsAndReplayLo
     const double length = Drive("drive.nmea", {"--seconds", "599"});
     ASSERT_GT(length, 5000);
 
-    ASSERT_EQ(Run("wait 605000\n", Replay("drive.nmea")), 0);
+    ASSERT_EQ(Run(Wait(605000), Replay("drive.nmea")), 0);
     EXPECT_EQ(Transcript().find("messagebox"), std::string::npos) << Transcript();
     const auto first = Counter(Milage);
     const auto firstJourney = Counter(Journey);
@@ -129,13 +138,13 @@ TEST_F(TripCounters, OdometerMatchesDrivesOfKnownLengthAcrossRestartsAndReplayLo
     EXPECT_GT(*firstJourney, 300000u);
 
     // A second run goes on from the saved counters.
-    ASSERT_EQ(Run("wait 605000\n", Replay("drive.nmea")), 0);
+    ASSERT_EQ(Run(Wait(605000), Replay("drive.nmea")), 0);
     EXPECT_NEAR(*Counter(Milage) / 100.0, 2 * length, 2 * length * 0.005);
     EXPECT_NEAR(*Counter(Journey), 2.0 * *firstJourney, 2000);
 
     // Twice round a looping replay in one run: the jump back is not driven.
     ForgetCounters();
-    ASSERT_EQ(Run("wait 1201000\n", Replay("drive.nmea", true)), 0);
+    ASSERT_EQ(Run(Wait(1201000), Replay("drive.nmea", true)), 0);
     EXPECT_NEAR(*Counter(Milage) / 100.0, 2 * length, 2 * length * 0.005);
 
     // The same route across the equator and the 180° meridian.
@@ -143,7 +152,7 @@ TEST_F(TripCounters, OdometerMatchesDrivesOfKnownLengthAcrossRestartsAndReplayLo
         Drive("crossing.nmea", {"--seconds", "599", "--origin", "0.002,179.995"});
     EXPECT_NEAR(crossing, length, 1e-6);
     ForgetCounters();
-    ASSERT_EQ(Run("wait 605000\n", Replay("crossing.nmea")), 0);
+    ASSERT_EQ(Run(Wait(605000), Replay("crossing.nmea")), 0);
     EXPECT_NEAR(*Counter(Milage) / 100.0, length, length * 0.005);
 }
 
@@ -165,10 +174,9 @@ TEST_F(TripCounters, TapsOnTheCountersAskInGerman) {
     // Two minutes of driving, then a No on the odometer's text (410..470 x
     // 222..240), a Yes on the journey time's (417..470 x 202..218) and a tap
     // just beside the odometer's box, which opens the menu instead.
-    ASSERT_EQ(Run("wait 120000\n"
-                  "answer \"Zurücksetzten?\" no\ntap 440 230\n"
-                  "answer \"Zurücksetzten?\" yes\ntap 460 210\n"
-                  "tap 405 230\nkey 27\n",
+    ASSERT_EQ(Run(Wait(120000) + "answer \"Zurücksetzten?\" no\ntap 440 230\n"
+                                 "answer \"Zurücksetzten?\" yes\ntap 460 210\n"
+                                 "tap 405 230\nkey 27\n",
                   Replay("drive.nmea")),
               0);
     const std::string t = Transcript();
@@ -191,7 +199,7 @@ TEST_F(TripCounters, TheLargeScreenSkinsLoadQuietly) {
     SetUp();
     ASSERT_GT(Drive("drive.nmea", {"--seconds", "300"}), 1000);
     const std::string shot = (work / "large.png").string();
-    ASSERT_EQ(Run("wait 200000\nsnapshot \"" + shot + "\"\n", Replay("drive.nmea")), 0);
+    ASSERT_EQ(Run(Wait(200000) + "snapshot \"" + shot + "\"\n", Replay("drive.nmea")), 0);
     EXPECT_EQ(Transcript().find("messagebox"), std::string::npos) << Transcript();
     EXPECT_TRUE(fs::exists(shot));
     EXPECT_TRUE(
@@ -222,7 +230,7 @@ TEST_F(TripCounters, KillsInTheMiddleOfSavesLeaveWholeCountersAtMostAnIntervalOl
     auto Reference = [&](int k) {
         if (!reference.count(k)) {
             ForgetCounters();
-            EXPECT_EQ(Run("wait " + std::to_string(k * Step) + "\n", Replay("drive.nmea")), 0);
+            EXPECT_EQ(Run(Wait(k * Step), Replay("drive.nmea")), 0);
             reference[k] = {Counter(Milage).value_or(0), Counter(Journey).value_or(0)};
         }
         return reference[k];
