@@ -48,13 +48,13 @@ void JourneyTime::Accumulate() {
     m_last = now;
 }
 
+// Its messages have no owner: a save may run while the window goes away.
 void JourneyTime::Save() {
     if (!m_save || m_path.empty())
         return;
     if (WriteCounterFile(CounterFilePath(m_path, Suffix), m_total) == CounterWrite::Failed)
-        platform::MessageBox(Owner().Window(), u"Fahrzeit konnte nicht gespeichert werden.",
-                             u"Fehler", platform::MessageBoxButtons::Ok,
-                             platform::MessageBoxIcon::Error);
+        platform::MessageBox(nullptr, u"Fahrzeit konnte nicht gespeichert werden.", u"Fehler",
+                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Error);
 }
 
 bool JourneyTime::Load(std::u16string_view path) {
@@ -72,9 +72,8 @@ bool JourneyTime::Load(std::u16string_view path) {
 
     if (!m_path.empty() &&
         ReadCounterFile(CounterFilePath(m_path, Suffix), m_total) == CounterRead::Short)
-        platform::MessageBox(Owner().Window(), u"Fahrzeit konnte nicht eingelesen werden.",
-                             u"Fehler", platform::MessageBoxButtons::Ok,
-                             platform::MessageBoxIcon::Error);
+        platform::MessageBox(nullptr, u"Fahrzeit konnte nicht eingelesen werden.", u"Fehler",
+                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Error);
     return parsed;
 }
 

@@ -34,15 +34,15 @@ Odometer::~Odometer() {
     Save();
 }
 
+// Its messages have no owner: a save may run while the window goes away.
 void Odometer::Save() {
     m_lastSave = platform::GetTickCount();
     m_unsaved = false;
     if (!m_save || m_path.empty())
         return;
     if (WriteCounterFile(CounterFilePath(m_path, Suffix), m_total) == CounterWrite::Failed)
-        platform::MessageBox(Owner().Window(), u"Kilometerstand konnte nicht gespeichert werden.",
-                             u"Fehler", platform::MessageBoxButtons::Ok,
-                             platform::MessageBoxIcon::Error);
+        platform::MessageBox(nullptr, u"Kilometerstand konnte nicht gespeichert werden.", u"Fehler",
+                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Error);
 }
 
 bool Odometer::Load(std::u16string_view path) {
@@ -59,9 +59,8 @@ bool Odometer::Load(std::u16string_view path) {
 
     if (!m_path.empty() &&
         ReadCounterFile(CounterFilePath(m_path, Suffix), m_total) == CounterRead::Short)
-        platform::MessageBox(Owner().Window(), u"Kilometerstand konnte nicht eingelesen werden.",
-                             u"Fehler", platform::MessageBoxButtons::Ok,
-                             platform::MessageBoxIcon::Error);
+        platform::MessageBox(nullptr, u"Kilometerstand konnte nicht eingelesen werden.", u"Fehler",
+                             platform::MessageBoxButtons::Ok, platform::MessageBoxIcon::Error);
     m_lastSave = platform::GetTickCount();
     m_unsaved = false;
     return parsed;
