@@ -148,16 +148,21 @@ TEST_F(GradeAndAccelerationTest, AccelerationFromSpeedChanges) {
         int32_t speed; // tenths of km/h
         const char16_t* text;
     };
+    // clang-format off
     const Step steps[] = {
-        {0, 0, u"-.--m/s²"},     // only a base
-        {500, 100, u"-.--m/s²"}, // half an interval: wait for more
-        {500, 288, u"8.00m/s²"}, // 28.8 km/h in a second
-        {1000, 297, u"0.25m/s²"},  {2000, 9, u"-4.00m/s²"},  {1000, 9, u"0.00m/s²"},
-        {1000, 369, u"0.00m/s²"}, // 36 km/h in a second, beyond 1 g: not a car
-        {1000, 333, u"-1.00m/s²"}, {6000, 0, u"-1.00m/s²"}, // after a long gap: a new base, no
-                                                            // value
-        {1000, 36, u"1.00m/s²"},   {1000, 35, u"-0.03m/s²"},
+        {0, 0, u"-.--m/s²"},       // only a base
+        {500, 100, u"-.--m/s²"},   // half an interval: wait for more
+        {500, 288, u"8.00m/s²"},   // 28.8 km/h in a second
+        {1000, 297, u"0.25m/s²"},
+        {2000, 9, u"-4.00m/s²"},
+        {1000, 9, u"0.00m/s²"},
+        {1000, 369, u"0.00m/s²"},  // 36 km/h in a second, beyond 1 g: not a car
+        {1000, 333, u"-1.00m/s²"},
+        {6000, 0, u"-1.00m/s²"},   // after a long gap: a new base, no value
+        {1000, 36, u"1.00m/s²"},
+        {1000, 35, u"-0.03m/s²"},
     };
+    // clang-format on
     for (const Step& s : steps) {
         platform::headless::AdvanceClock(s.ms);
         a.OnSpeed(s.speed);
