@@ -29,6 +29,9 @@ std::optional<PortSource> Invalid(const std::string& why) {
     return std::nullopt;
 }
 
+// "COM*" stands for every port; "COMn" (any case) for port n.
+constexpr unsigned AnyPort = ~0u;
+
 // "COMn" (any case) as n.
 std::optional<unsigned> PortNumber(std::string_view name) {
     if (name.size() < 4 || (name[0] | 0x20) != 'c' || (name[1] | 0x20) != 'o' ||
@@ -41,6 +44,13 @@ std::optional<unsigned> PortNumber(std::string_view name) {
         n = n * 10 + static_cast<unsigned>(c - '0');
     }
     return n;
+}
+
+// A port map's "COMn", or "COM*" as AnyPort.
+std::optional<unsigned> MapPortNumber(std::string_view name) {
+    if (name.size() == 4 && name[3] == '*' && PortNumber(std::string(name.substr(0, 3)) + "0"))
+        return AnyPort;
+    return PortNumber(name);
 }
 
 } // namespace
@@ -125,6 +135,11 @@ std::optional<PortSource> ParsePortSource(std::string_view text) {
 }
 
 std::optional<PortSource> FindPortSource(std::string_view portMap, unsigned number) {
+    if (Trim(portMap) == NoPorts) {
+        SetLastError(ErrorCode::FileNotFound,
+                     "COM" + std::to_string(number) + ": no port is mapped (CE_PORTS=none)");
+        return std::nullopt;
+    }
     while (!portMap.empty()) {
         size_t end = portMap.find(';');
         std::string_view entry = Trim(portMap.substr(0, end));
@@ -134,10 +149,10 @@ std::optional<PortSource> FindPortSource(std::string_view portMap, unsigned numb
         size_t equals = entry.find('=');
         if (equals == std::string_view::npos)
             return Invalid("port map entry \"" + std::string(entry) + "\" is not COMn=SOURCE");
-        auto n = PortNumber(Trim(entry.substr(0, equals)));
+        auto n = MapPortNumber(Trim(entry.substr(0, equals)));
         if (!n)
             return Invalid("port map entry \"" + std::string(entry) + "\" is not COMn=SOURCE");
-        if (*n == number)
+        if (*n == number || *n == AnyPort)
             return ParsePortSource(entry.substr(equals + 1));
     }
     SetLastError(ErrorCode::FileNotFound,
@@ -160,7 +175,10 @@ std::unique_ptr<SerialPort> SerialPort::Open(std::u16string_view deviceName) {
     if (!port) {
         // The program's own message names only the port; the reason goes to
         // the user beside it.
-        const Error why = LastError();
+        Error why = LastError();
+        if (source && source->kind == PortSource::Kind::Gpsd && Host().ports == DefaultPortMap)
+            why.message += " (without CE_PORTS every COM port is the local gpsd: start gpsd, "
+                           "or map the port in CE_PORTS)";
         std::fprintf(stderr, "%s cannot be opened: %s\n", name.c_str(), why.message.c_str());
         serial::NotePort(name, "open-failed", why.message);
         SetLastError(why.code, why.message);
