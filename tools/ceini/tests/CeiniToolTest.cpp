@@ -104,8 +104,8 @@ TEST_F(Ceini, BadInputChangesNothingAndSaysWhy) {
     EXPECT_NE(Output().find("cannot read"), std::string::npos) << Output();
 }
 
-// The shell recipe in the README for machines without ceini.
-TEST_F(Ceini, TheIconvRecipeWritesWhatTheProgramsRead) {
+// The shell recipes in the README for machines without ceini, both ways.
+TEST_F(Ceini, TheIconvRecipesWriteWhatCeiniWrites) {
     Write(device.Root() / "skin.txt", EditedSkin);
     ASSERT_EQ(Run({}, "cd '" + device.Root().string() +
                           "' && { printf '\\xff\\xfe'; sed 's/$/\\r/' skin.txt | iconv -f UTF-8 "
@@ -115,6 +115,12 @@ TEST_F(Ceini, TheIconvRecipeWritesWhatTheProgramsRead) {
     const fs::path viaTool = device.Root() / "tool.ini";
     ASSERT_EQ(Run({"utf16", (device.Root() / "skin.txt").string(), viaTool.string()}), 0);
     EXPECT_EQ(Read(device.Root() / "skin.ini"), Read(viaTool));
+
+    ASSERT_EQ(Run({}, "cd '" + device.Root().string() +
+                          "' && iconv -f UTF-16 -t UTF-8 tool.ini | tr -d '\\r' > back.txt"),
+              0)
+        << Output();
+    EXPECT_EQ(Read(device.Root() / "back.txt"), EditedSkin);
 }
 
 } // namespace
