@@ -1,5 +1,6 @@
 #include "platform/error.h"
 #include "platform/headless.h"
+#include "platform/host.h"
 #include "platform/serial.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
@@ -146,6 +147,24 @@ TEST_F(Tty, OneProgramHoldsTheLineAndASecondIsToldItIsBusy) {
     port.reset();
     EXPECT_FALSE(Claimed(link)) << "the claim goes with the port";
     EXPECT_TRUE(Open()) << LastError().message;
+}
+
+TEST_F(Tty, TheUserReadsThatTheLineIsBusy) {
+    HostSettings h = Host();
+    h.ports = "COM1=tty:" + link.string();
+    Initialize(h);
+    auto first = SerialPort::Open(u"COM1:");
+    ASSERT_TRUE(first) << LastError().message;
+    TranscriptClear();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(SerialPort::Open(u"COM1:"));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("COM1: cannot be opened: " + link.string() + " is busy"), std::string::npos)
+        << err;
+    const auto lines = TranscriptLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("event=open-failed"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("is busy"), std::string::npos) << lines[0];
 }
 
 TEST_F(Tty, ALineAnotherProgramLockedIsBusyUntilItLetsGo) {
