@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -55,27 +56,35 @@ std::optional<std::string> ReadBytes(const std::string& path) {
 }
 
 // Beside the target, then renamed over it: a full disk or a crash never
-// leaves half a settings file.
+// leaves half a settings file. A replaced file keeps its permissions.
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     std::filesystem::path temp;
     const int fd = platform::CreateTemporaryBeside(path, temp);
-    bool ok = fd >= 0;
-    for (size_t done = 0; ok && done < bytes.size();) {
+    if (fd < 0) {
+        std::fprintf(stderr, "ceini: cannot write %s: %s\n", path.c_str(),
+                     platform::LastError().message.c_str());
+        return false;
+    }
+    struct stat old {};
+    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644);
+    int err = 0;
+    for (size_t done = 0; !err && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        ok = n > 0 || (n < 0 && errno == EINTR);
-        done += n > 0 ? static_cast<size_t>(n) : 0;
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (errno != EINTR)
+            err = errno;
     }
-    const std::string reason = fd < 0 ? platform::LastError().message : std::strerror(errno);
-    ok = ok && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        std::fprintf(stderr, "ceini: cannot write %s: %s\n", path.c_str(), reason.c_str());
-        if (fd >= 0)
-            std::filesystem::remove(temp);
+    if (!err && ::fsync(fd) != 0)
+        err = errno;
+    ::close(fd);
+    if (!err && std::rename(temp.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err) {
+        std::fprintf(stderr, "ceini: cannot write %s: %s\n", path.c_str(), std::strerror(err));
+        std::filesystem::remove(temp);
     }
-    return ok;
+    return !err;
 }
 
 int Check(const std::string& file, const std::string& kind) {

@@ -51,7 +51,11 @@ TEST_F(Ceini, AnEditedSkinGoesToTheDeviceFormInPlaceAndBackForEditing) {
     EXPECT_NE(Output().find("nicht im Unicode Format"), std::string::npos) << Output();
     EXPECT_NE(Output().find("ceini utf16"), std::string::npos) << Output();
 
+    fs::permissions(skin, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(Run({"utf16", "--as", "Speedo", skin.string()}), 0) << Output();
+    EXPECT_EQ(fs::status(skin).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+        << "replaced in place, the file keeps its permissions";
     const std::string device16 = Read(skin);
     ASSERT_GE(device16.size(), 4u);
     EXPECT_EQ(device16.substr(0, 4), std::string("\xFF\xFE[\0", 4));
@@ -102,6 +106,11 @@ TEST_F(Ceini, BadInputChangesNothingAndSaysWhy) {
     }
     EXPECT_EQ(Run({"utf8", (device.Root() / "none.ini").string()}), 1);
     EXPECT_NE(Output().find("cannot read"), std::string::npos) << Output();
+    const fs::path good = device.Root() / "good.txt";
+    Write(good, EditedSkin);
+    EXPECT_EQ(Run({"utf16", good.string(), (device.Root() / "no folder" / "x.ini").string()}), 1);
+    EXPECT_NE(Output().find("cannot write"), std::string::npos) << Output();
+    EXPECT_FALSE(fs::exists(device.Root() / "no folder"));
 }
 
 // The shell recipes in the README for machines without ceini, both ways.
