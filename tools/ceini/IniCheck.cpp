@@ -13,8 +13,6 @@
 #include "platform/text.h"
 #include "platform/transcript.h"
 
-#include <fstream>
-
 namespace ceini {
 
 namespace {
@@ -72,12 +70,12 @@ void UseHostFiles(const std::filesystem::path& file) {
     platform::Initialize(host);
 }
 
-size_t LineCount(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    size_t lines = 1;
-    for (char c; in.get(c);)
-        lines += c == '\n' || c == '\r';
-    return lines;
+// At most one report per line piece, and every piece holds at least one
+// UTF-16 character or line end.
+size_t MostReports(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    return error ? 1 : static_cast<size_t>(size / 2 + 1);
 }
 
 bool ReadWith(std::string_view kind, std::u16string_view path, CheckReport& report,
@@ -120,7 +118,7 @@ std::optional<CheckReport> CheckSettingsFile(const std::filesystem::path& file,
     const std::filesystem::path absolute = std::filesystem::absolute(file);
     UseHostFiles(absolute);
     // OK to every report, as a user reading them all would answer.
-    for (size_t i = 0; i <= LineCount(absolute); ++i)
+    for (size_t i = 0, n = MostReports(absolute); i < n; ++i)
         platform::headless::QueueMessageBoxAnswer(u"*", platform::IdOk);
     platform::TranscriptClear();
     CheckReport report;

@@ -66,11 +66,16 @@ TEST_F(IniCheck, ReportsWhatTheProgramsReaderWould) {
 }
 
 TEST_F(IniCheck, EveryReportOfAFileIsShownNotOnlyTheFirst) {
-    const fs::path file = Write("many.ini", u"[X]\n[Y]\n[Z]\n");
+    // A line longer than the parser reads at once comes as several, each reported.
+    const std::u16string longLine(600, u'x');
+    const fs::path file = Write("many.ini", u"[X]\n[Y]\n" + longLine + u"\n[Z]");
     std::string why;
     const auto report = CheckSettingsFile(file, "main", why);
     ASSERT_TRUE(report) << why;
-    EXPECT_EQ(report->messages.size(), 3u) << Joined(*report);
+    EXPECT_EQ(report->messages.size(), 6u) << Joined(*report);
+    ASSERT_FALSE(report->messages.empty());
+    EXPECT_EQ(report->messages.back(),
+              "IniParser - Ignoriere unbekannte Sektion: Zeile 6: \"[Z]\"");
 }
 
 TEST_F(IniCheck, AFileNotInTheDeviceFormIsRefusedAsTheProgramRefusesIt) {
