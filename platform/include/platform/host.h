@@ -15,10 +15,10 @@ struct HostSettings {
     BackendKind backend = BackendKind::Headless; // CE_BACKEND
     std::filesystem::path script;                // CE_SCRIPT
     std::filesystem::path transcript;            // CE_TRANSCRIPT
-    std::string ports;           // CE_PORTS; read as DefaultPortMap when unset, empty maps no port
-    std::string rebootCommand;   // CE_REBOOT_COMMAND
-    std::string keyboardCommand; // CE_KEYBOARD_COMMAND
-    std::u16string programFile;  // CE_PROGRAM: device path of the running program
+    std::string ports;                           // CE_PORTS; unset: DefaultPortMap
+    std::string rebootCommand;                   // CE_REBOOT_COMMAND
+    std::string keyboardCommand;                 // CE_KEYBOARD_COMMAND
+    std::u16string programFile;                  // CE_PROGRAM: device path of the running program
     std::filesystem::path registry; // CE_REGISTRY: registry database, beside the device tree
 };
 

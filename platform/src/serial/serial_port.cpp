@@ -29,13 +29,17 @@ std::optional<PortSource> Invalid(const std::string& why) {
     return std::nullopt;
 }
 
-// "COM*" stands for every port; "COMn" (any case) for port n.
+// The number "COM*" stands for in a port map.
 constexpr unsigned AnyPort = ~0u;
+
+bool StartsWithCom(std::string_view name) {
+    return name.size() >= 3 && (name[0] | 0x20) == 'c' && (name[1] | 0x20) == 'o' &&
+           (name[2] | 0x20) == 'm';
+}
 
 // "COMn" (any case) as n.
 std::optional<unsigned> PortNumber(std::string_view name) {
-    if (name.size() < 4 || (name[0] | 0x20) != 'c' || (name[1] | 0x20) != 'o' ||
-        (name[2] | 0x20) != 'm')
+    if (name.size() < 4 || !StartsWithCom(name))
         return std::nullopt;
     unsigned n = 0;
     for (char c : name.substr(3)) {
@@ -48,7 +52,7 @@ std::optional<unsigned> PortNumber(std::string_view name) {
 
 // A port map's "COMn", or "COM*" as AnyPort.
 std::optional<unsigned> MapPortNumber(std::string_view name) {
-    if (name.size() == 4 && name[3] == '*' && PortNumber(std::string(name.substr(0, 3)) + "0"))
+    if (name.size() == 4 && name[3] == '*' && StartsWithCom(name))
         return AnyPort;
     return PortNumber(name);
 }
