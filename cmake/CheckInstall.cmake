@@ -8,7 +8,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefi
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
-foreach(f bin/velvane bin/lokaro bin/hortel bin/cereg bin/standin-navigator bin/velvane-start
+foreach(f bin/velvane bin/lokaro bin/hortel bin/cereg bin/ceini bin/standin-navigator bin/velvane-start
           share/applications/velvane.desktop share/velvane/systemd/velvane.service
           "share/velvane/device/Program Files/Velvane/Velvane.ini" share/velvane/device/GPS/GPS.ini)
   if(NOT EXISTS "${prefix}/${f}")

@@ -1,5 +1,6 @@
 #include "platform/host.h"
 #include "backend.h"
+#include "platform/serial.h"
 #include "platform/text.h"
 #include "window_system.h"
 
@@ -75,6 +76,8 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
     if (!Env("CE_TRANSCRIPT").empty())
         h.transcript = std::filesystem::absolute(Env("CE_TRANSCRIPT"));
     h.ports = Env("CE_PORTS");
+    if (h.ports.empty())
+        h.ports = DefaultPortMap;
     h.rebootCommand = Env("CE_REBOOT_COMMAND");
     h.keyboardCommand = Env("CE_KEYBOARD_COMMAND");
     std::string registry = Env("CE_REGISTRY");

@@ -146,3 +146,33 @@ TEST(Automation, AVeryLongWaitJumpsTheClock) {
     EXPECT_EQ(ticker.firings.back(), GetTickCount()) << "the timer fires once at the end";
     w->Destroy();
 }
+
+// Data from a live source arrives in real time: a sleep lets that time pass,
+// with the clock and its timers keeping pace.
+TEST(Automation, ASleepTakesRealTimeAndTimersFireOnTheWay) {
+    TempDevice device;
+    Ticker ticker;
+    WindowOptions o;
+    o.className = u"Ticker";
+    o.rect = {0, 0, 480, 272};
+    Window* w = Window::Create(o, ticker);
+    ASSERT_TRUE(w);
+    w->SetTimer(1, 100);
+    const uint32_t before = GetTickCount();
+
+    headless::LoadScript("sleep 300\nsleep x\n");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(headless::RunScriptStep());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(300));
+    EXPECT_EQ(GetTickCount(), before + 300);
+    ASSERT_EQ(ticker.firings.size(), 3u);
+    EXPECT_EQ(ticker.firings.back(), before + 300u);
+
+    TranscriptClear();
+    ASSERT_TRUE(headless::RunScriptStep());
+    ASSERT_EQ(TranscriptLines().size(), 1u);
+    EXPECT_NE(TranscriptLines()[0].find("sleep: needs milliseconds"), std::string::npos)
+        << TranscriptLines()[0];
+    w->Destroy();
+}

@@ -1,6 +1,7 @@
 // Against a real gpsd: gpsfake starts one on a free loopback port, fed from a
 // log written here.
 #include "platform/error.h"
+#include "platform/host.h"
 #include "platform/serial.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
@@ -153,6 +154,35 @@ TEST_F(Gpsd, NoServerFailsToOpen) {
     auto source = ParsePortSource("gpsd:127.0.0.1:" + std::to_string(tcpPort));
     EXPECT_FALSE(SerialPort::Open(*source, "COM1:"));
     EXPECT_NE(LastError().message.find("refused"), std::string::npos) << LastError().message;
+}
+
+// Without CE_PORTS and without gpsd, the dashboard must start at once and say
+// what to do, not wait for a server that is not there.
+TEST_F(Gpsd, AnAbsentLocalGpsdIsReportedAtOnceWithWhatToDo) {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(2947);
+    const bool running = connect(probe, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(probe);
+    if (running)
+        GTEST_SKIP() << "a gpsd runs on this machine's port 2947";
+
+    const HostSettings before = Host();
+    HostSettings h = before;
+    h.ports = DefaultPortMap;
+    Initialize(h);
+    ::testing::internal::CaptureStderr();
+    const auto start = Clock::now();
+    EXPECT_FALSE(SerialPort::Open(u"COM1:"));
+    const auto took = Clock::now() - start;
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_LT(took, std::chrono::seconds(1));
+    for (const char* part : {"localhost:2947", "refused", "start gpsd", "CE_PORTS"})
+        EXPECT_NE(LastError().message.find(part), std::string::npos) << LastError().message;
+    EXPECT_NE(err.find(LastError().message), std::string::npos) << err;
+    Initialize(before);
 }
 
 } // namespace

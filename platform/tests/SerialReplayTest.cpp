@@ -51,6 +51,54 @@ TEST(SerialPortMap, Sources) {
         << "a broken map is reported, not skipped";
 }
 
+TEST(SerialPortMap, EveryPortAndNoPort) {
+    struct Case {
+        std::string_view map;
+        unsigned port;
+        const char* source; // nullptr: the port fails
+    } const cases[] = {
+        {DefaultPortMap, 1, "localhost"},
+        {DefaultPortMap, 7, "localhost"},
+        {"COM2=tty:/dev/ttyUSB0;COM*=gpsd:gps.local", 2, "/dev/ttyUSB0"},
+        {"COM2=tty:/dev/ttyUSB0;com*=gpsd:gps.local", 1, "gps.local"},
+        {"COM*=gpsd:;COM2=tty:/dev/ttyUSB0", 2, "localhost"}, // the first entry wins
+        {NoPorts, 1, nullptr},
+        {" none ", 1, nullptr},
+        {"", 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        auto found = FindPortSource(c.map, c.port);
+        if (!c.source) {
+            EXPECT_FALSE(found) << c.map;
+            EXPECT_EQ(LastError().code, ErrorCode::FileNotFound) << c.map;
+            continue;
+        }
+        ASSERT_TRUE(found) << c.map << ": " << LastError().message;
+        EXPECT_EQ(found->kind == PortSource::Kind::Gpsd ? found->host : found->path, c.source)
+            << c.map;
+    }
+    EXPECT_FALSE(FindPortSource("COMX*=gpsd:", 1));
+    EXPECT_EQ(LastError().code, ErrorCode::InvalidParameter);
+    EXPECT_FALSE(FindPortSource(NoPorts, 1));
+    EXPECT_NE(LastError().message.find("CE_PORTS=none"), std::string::npos) << LastError().message;
+}
+
+// Unset or empty, CE_PORTS maps every port to the local gpsd; "none" to nothing.
+TEST(SerialPortMap, TheHostSettingDefaultsToTheLocalGpsd) {
+    const struct {
+        const char* value; // nullptr: unset
+        std::string_view ports;
+    } cases[] = {{nullptr, DefaultPortMap}, {"", DefaultPortMap}, {"none", NoPorts}};
+    for (const auto& c : cases) {
+        if (c.value)
+            ::setenv("CE_PORTS", c.value, 1);
+        else
+            ::unsetenv("CE_PORTS");
+        EXPECT_EQ(ReadHostSettings(u"\\x.exe").ports, c.ports) << (c.value ? c.value : "unset");
+    }
+    ::unsetenv("CE_PORTS");
+}
+
 class Replay : public ::testing::Test {
 protected:
     platform::testing::TempDevice device;

@@ -1,13 +1,18 @@
 #include "platform/error.h"
 #include "platform/headless.h"
+#include "platform/host.h"
 #include "platform/serial.h"
 #include "platform/testing/temp_device.h"
 #include "platform/transcript.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -115,6 +120,62 @@ TEST_F(Tty, MissingDeviceFailsToOpen) {
     EXPECT_EQ(LastError().code, ErrorCode::FileNotFound);
     auto notTty = ParsePortSource("tty:/dev/null");
     EXPECT_FALSE(SerialPort::Open(*notTty, "COM1:"));
+}
+
+// Whether the kernel refuses further opens of the line.
+bool Claimed(const std::filesystem::path& link) {
+    const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno == EBUSY; // as anyone but root sees it
+    int exclusive = -1;
+    {
+        ioctl(fd, TIOCGEXCL, &exclusive);
+        close(fd);
+    }
+    return exclusive == 1;
+}
+
+TEST_F(Tty, OneProgramHoldsTheLineAndASecondIsToldItIsBusy) {
+    auto port = Open();
+    ASSERT_TRUE(port) << LastError().message;
+    EXPECT_TRUE(Claimed(link));
+
+    EXPECT_FALSE(Open()) << "two readers would each get part of every sentence";
+    EXPECT_EQ(LastError().code, ErrorCode::SharingViolation);
+    EXPECT_NE(LastError().message.find("busy"), std::string::npos) << LastError().message;
+
+    port.reset();
+    EXPECT_FALSE(Claimed(link)) << "the claim goes with the port";
+    EXPECT_TRUE(Open()) << LastError().message;
+}
+
+TEST_F(Tty, TheUserReadsThatTheLineIsBusy) {
+    HostSettings h = Host();
+    h.ports = "COM1=tty:" + link.string();
+    Initialize(h);
+    auto first = SerialPort::Open(u"COM1:");
+    ASSERT_TRUE(first) << LastError().message;
+    TranscriptClear();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(SerialPort::Open(u"COM1:"));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("COM1: cannot be opened: " + link.string() + " is busy"), std::string::npos)
+        << err;
+    const auto lines = TranscriptLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("event=open-failed"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("is busy"), std::string::npos) << lines[0];
+}
+
+TEST_F(Tty, ALineAnotherProgramLockedIsBusyUntilItLetsGo) {
+    const int other = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(Open());
+    EXPECT_NE(LastError().message.find("busy"), std::string::npos) << LastError().message;
+    EXPECT_NE(LastError().message.find(link.string()), std::string::npos) << LastError().message;
+    close(other);
+    EXPECT_TRUE(Open()) << LastError().message;
 }
 
 TEST_F(Tty, UnpluggedDeviceComesBackQuietly) {

@@ -91,6 +91,12 @@ std::optional<std::string> HortelSaveTarget(const std::string& command) {
     return path;
 }
 
+// Without CE_PORTS the dashboard reads the local gpsd.
+bool NeedsGpsd(const std::string& command, const std::string& program) {
+    return command.find("gpsd:") != std::string::npos ||
+           (program == "velvane" && command.find("CE_PORTS=") == std::string::npos);
+}
+
 bool PortFree(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -151,8 +157,8 @@ public:
                 dup2(fd, 2);
                 close(fd);
             }
-            execl(gpsfake.c_str(), "gpsfake", "-q", "-n", "-c", "0.05", "-P", "2947",
-                  log.c_str(), static_cast<char*>(nullptr));
+            execl(gpsfake.c_str(), "gpsfake", "-q", "-n", "-c", "0.05", "-P", "2947", log.c_str(),
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
         setpgid(m_pid, m_pid);
@@ -187,7 +193,8 @@ protected:
     std::optional<int> Run(const std::string& command) {
         fs::remove(transcript);
         std::string path;
-        for (const char* program : {VELVANE_BIN, HORTEL_BIN, CEREG_BIN, LOKARO_BIN, DRIVEGEN_BIN})
+        for (const char* program :
+             {VELVANE_BIN, HORTEL_BIN, CEREG_BIN, LOKARO_BIN, DRIVEGEN_BIN, CEINI_BIN})
             path += fs::path(program).parent_path().string() + ":";
         const char* ours = std::getenv("PATH");
         path += ours ? ours : "/usr/bin:/bin";
@@ -205,7 +212,7 @@ protected:
                           {"CE_BACKEND", "headless"},
                           {"CE_SCRIPT", script.string()},
                           {"CE_TRANSCRIPT", transcript.string()},
-                          {"CE_PORTS", ""}},
+                          {"CE_PORTS", ""}}, // as unset: the local gpsd
                          output.string(),
                          output.string()},
                         std::chrono::seconds(20));
@@ -226,12 +233,17 @@ TEST(ReadmeExampleParts, ProgramsAndSaveTargetsAreFoundAsAReaderSeesThem) {
         {"hortel s '\\Storage Card\\my backup.reg'", "hortel", "/Storage Card/my backup.reg"},
         {"hortel s \\Storage Card\\my backup.reg", "hortel", "/Storage Card/my backup.reg"},
         {"hortel r '\\x.reg'", "hortel", nullptr},
+        {"ceini check --as gps device/GPS/GPS.ini", "ceini", nullptr},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProgramOf(c.command), c.program) << c.command;
         const auto target = HortelSaveTarget(c.command);
         EXPECT_EQ(target.value_or("(none)"), c.saveTarget ? c.saveTarget : "(none)") << c.command;
     }
+    EXPECT_TRUE(NeedsGpsd("velvane", "velvane")) << "the default port is the local gpsd";
+    EXPECT_TRUE(NeedsGpsd("CE_PORTS='COM1=gpsd:' velvane", "velvane"));
+    EXPECT_FALSE(NeedsGpsd("CE_PORTS='COM1=replay:a.nmea' velvane", "velvane"));
+    EXPECT_FALSE(NeedsGpsd("ceini check x.ini", "ceini"));
 }
 
 TEST_F(ReadmeExamples, EachRunsAsPrintedAndEndsAsDocumented) {
@@ -247,13 +259,14 @@ TEST_F(ReadmeExamples, EachRunsAsPrintedAndEndsAsDocumented) {
         SCOPED_TRACE("README.md:" + std::to_string(example.line) + ": " + example.command);
         const std::string program = ProgramOf(example.command);
         ASSERT_TRUE(program == "velvane" || program == "hortel" || program == "cereg" ||
-                    program == "lokaro" || program == "drivegen")
+                    program == "lokaro" || program == "drivegen" || program == "ceini")
             << "not one of the programs: " << program;
 
-        if (example.command.find("gpsd:") != std::string::npos) {
+        if (NeedsGpsd(example.command, program)) {
             if (!gpsdTried) {
                 gpsdTried = true;
-                gpsdMissing = gpsd.Start(device / "GPS" / "drive.nmea", scratch.Root() / "gpsfake.txt");
+                gpsdMissing =
+                    gpsd.Start(device / "GPS" / "drive.nmea", scratch.Root() / "gpsfake.txt");
             }
             if (!gpsdMissing.empty()) {
                 std::cout << "not run, " << gpsdMissing << ": " << example.command << "\n";

@@ -15,7 +15,7 @@ struct HostSettings {
     BackendKind backend = BackendKind::Headless; // CE_BACKEND
     std::filesystem::path script;                // CE_SCRIPT
     std::filesystem::path transcript;            // CE_TRANSCRIPT
-    std::string ports;                           // CE_PORTS
+    std::string ports;                           // CE_PORTS; unset: DefaultPortMap
     std::string rebootCommand;                   // CE_REBOOT_COMMAND
     std::string keyboardCommand;                 // CE_KEYBOARD_COMMAND
     std::u16string programFile;                  // CE_PROGRAM: device path of the running program

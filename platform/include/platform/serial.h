@@ -2,6 +2,7 @@
 // Serial ports as the device knows them ("COM1:"), served on this host by a
 // tty, a gpsd server or a replayed NMEA log, as the port map (CE_PORTS) says:
 //   COM1=tty:/dev/ttyUSB0;COM2=gpsd:localhost:2947;COM3=replay:drive.nmea,speed=2,loop,raw
+// The first entry naming a port wins; "COM*" names every port.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,6 +21,12 @@ struct PortSource {
     bool loop = false;  // replay: start over at the end
     bool raw = false;   // replay: the bytes exactly, line ends as recorded
 };
+
+// Without CE_PORTS every port is the local gpsd, the usual way a Linux GPS is
+// shared.
+inline constexpr std::string_view DefaultPortMap = "COM*=gpsd:";
+// A map naming no port: every open fails (tests rely on that).
+inline constexpr std::string_view NoPorts = "none";
 
 // One SOURCE of the map; nullopt with LastError InvalidParameter saying why.
 std::optional<PortSource> ParsePortSource(std::string_view text);

@@ -12,6 +12,7 @@
 #include <deque>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace platform {
 
@@ -203,6 +204,18 @@ public:
             if (!ms || *ms < 0)
                 return bad("needs milliseconds");
             Advance(static_cast<uint64_t>(*ms));
+        } else if (verb == "sleep") {
+            // Live sources (gpsd, a tty) deliver in real time; the virtual
+            // clock keeps pace so that polling timers read what arrived.
+            auto ms = Number(arg(1));
+            if (!ms || *ms < 0)
+                return bad("needs milliseconds");
+            constexpr int64_t Slice = 10;
+            for (int64_t left = *ms; left > 0 && !system.QuitPosted(); left -= Slice) {
+                const int64_t step = left < Slice ? left : Slice;
+                std::this_thread::sleep_for(std::chrono::milliseconds(step));
+                Advance(static_cast<uint64_t>(step));
+            }
         } else if (verb == "tap") {
             auto x = Number(arg(1)), y = Number(arg(2));
             if (!x || !y)

@@ -29,10 +29,17 @@ std::optional<PortSource> Invalid(const std::string& why) {
     return std::nullopt;
 }
 
+// The number "COM*" stands for in a port map.
+constexpr unsigned AnyPort = ~0u;
+
+bool StartsWithCom(std::string_view name) {
+    return name.size() >= 3 && (name[0] | 0x20) == 'c' && (name[1] | 0x20) == 'o' &&
+           (name[2] | 0x20) == 'm';
+}
+
 // "COMn" (any case) as n.
 std::optional<unsigned> PortNumber(std::string_view name) {
-    if (name.size() < 4 || (name[0] | 0x20) != 'c' || (name[1] | 0x20) != 'o' ||
-        (name[2] | 0x20) != 'm')
+    if (name.size() < 4 || !StartsWithCom(name))
         return std::nullopt;
     unsigned n = 0;
     for (char c : name.substr(3)) {
@@ -41,6 +48,13 @@ std::optional<unsigned> PortNumber(std::string_view name) {
         n = n * 10 + static_cast<unsigned>(c - '0');
     }
     return n;
+}
+
+// A port map's "COMn", or "COM*" as AnyPort.
+std::optional<unsigned> MapPortNumber(std::string_view name) {
+    if (name.size() == 4 && name[3] == '*' && StartsWithCom(name))
+        return AnyPort;
+    return PortNumber(name);
 }
 
 } // namespace
@@ -125,6 +139,11 @@ std::optional<PortSource> ParsePortSource(std::string_view text) {
 }
 
 std::optional<PortSource> FindPortSource(std::string_view portMap, unsigned number) {
+    if (Trim(portMap) == NoPorts) {
+        SetLastError(ErrorCode::FileNotFound,
+                     "COM" + std::to_string(number) + ": no port is mapped (CE_PORTS=none)");
+        return std::nullopt;
+    }
     while (!portMap.empty()) {
         size_t end = portMap.find(';');
         std::string_view entry = Trim(portMap.substr(0, end));
@@ -134,10 +153,10 @@ std::optional<PortSource> FindPortSource(std::string_view portMap, unsigned numb
         size_t equals = entry.find('=');
         if (equals == std::string_view::npos)
             return Invalid("port map entry \"" + std::string(entry) + "\" is not COMn=SOURCE");
-        auto n = PortNumber(Trim(entry.substr(0, equals)));
+        auto n = MapPortNumber(Trim(entry.substr(0, equals)));
         if (!n)
             return Invalid("port map entry \"" + std::string(entry) + "\" is not COMn=SOURCE");
-        if (*n == number)
+        if (*n == number || *n == AnyPort)
             return ParsePortSource(entry.substr(equals + 1));
     }
     SetLastError(ErrorCode::FileNotFound,
@@ -160,7 +179,10 @@ std::unique_ptr<SerialPort> SerialPort::Open(std::u16string_view deviceName) {
     if (!port) {
         // The program's own message names only the port; the reason goes to
         // the user beside it.
-        const Error why = LastError();
+        Error why = LastError();
+        if (source && source->kind == PortSource::Kind::Gpsd && Host().ports == DefaultPortMap)
+            why.message += " (without CE_PORTS every COM port is the local gpsd: start gpsd, "
+                           "or map the port in CE_PORTS)";
         std::fprintf(stderr, "%s cannot be opened: %s\n", name.c_str(), why.message.c_str());
         serial::NotePort(name, "open-failed", why.message);
         SetLastError(why.code, why.message);

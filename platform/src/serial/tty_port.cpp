@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -93,11 +95,30 @@ protected:
     bool Connect() override {
         m_fd = ::open(m_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (m_fd < 0) {
+            if (errno == EBUSY)
+                return Busy();
             SetLastErrorFromErrno(errno, "open " + m_path);
             return false;
         }
         if (!isatty(m_fd)) {
             SetLastError(ErrorCode::InvalidHandle, m_path + " is not a terminal device");
+            Disconnect();
+            return false;
+        }
+        // Two readers of one line each get part of every sentence. The flock is
+        // what other programs can see and honour; it goes with the descriptor,
+        // so a crash leaves no stale lock behind. TIOCEXCL makes the kernel
+        // refuse further opens.
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            Disconnect();
+            if (err == EWOULDBLOCK)
+                return Busy();
+            SetLastErrorFromErrno(err, "lock " + m_path);
+            return false;
+        }
+        if (::ioctl(m_fd, TIOCEXCL) != 0) {
+            SetLastErrorFromErrno(errno, "claim " + m_path);
             Disconnect();
             return false;
         }
@@ -109,8 +130,11 @@ protected:
     }
 
     void Disconnect() override {
-        if (m_fd >= 0)
+        if (m_fd >= 0) {
+            // The claim outlives this descriptor while another end stays open.
+            ::ioctl(m_fd, TIOCNXCL);
             ::close(m_fd);
+        }
         m_fd = -1;
     }
 
@@ -143,6 +167,13 @@ protected:
     }
 
 private:
+    bool Busy() {
+        SetLastError(ErrorCode::SharingViolation,
+                     m_path + " is busy: another program has it open (gpsd takes USB GPS "
+                              "receivers; then read through it with gpsd:)");
+        return false;
+    }
+
     // Starts from a zeroed state, not the device's current one.
     bool Apply() {
         termios t{};
