@@ -110,10 +110,12 @@ TEST(AnyTalkerLogs, SpeedsOfEveryTalkerArriveOnlyWithAnyTalker) {
         const auto moving = [](const Speeds& s) {
             return std::any_of(s.values.begin(), s.values.end(), [](int32_t v) { return v > 0; });
         };
-        if (rmc.moving)
+        if (rmc.moving) {
             EXPECT_TRUE(moving(on.rmc)) << name << ": no RMC speed above 0 arrived";
-        if (vtg.moving)
+        }
+        if (vtg.moving) {
             EXPECT_TRUE(moving(on.vtg)) << name << ": no VTG speed above 0 arrived";
+        }
     }
     EXPECT_GE(tried, 5) << "fewer logs of other talkers than expected in " << LogFolder.string();
 }
