@@ -48,12 +48,16 @@ void keepOnScreen(platform::Window& window) {
 LokaroDialog::LokaroDialog(DialogSettings settings, RouteFiles& routes)
     : m_settings(std::move(settings)), m_routes(routes) {}
 
-int LokaroDialog::run() {
+platform::DialogTemplate LokaroDialog::prepareTemplate() {
     m_templateId =
         chooseTemplate(platform::WorkArea().Width(), m_settings.window, m_settings.routeMode);
     platform::DialogTemplate t = dialogTemplate(m_templateId);
     t.caption = m_settings.outputFile ? *m_settings.outputFile : std::u16string(ProgramTitle);
-    return platform::Dialog::RunModal(t, *this, nullptr);
+    return t;
+}
+
+int LokaroDialog::run() {
+    return platform::Dialog::RunModal(prepareTemplate(), *this, nullptr);
 }
 
 bool LokaroDialog::OnInit(platform::Dialog& dialog) {

@@ -29,6 +29,8 @@ public:
     // Runs the dialog chosen for the screen; its result (1 when the
     // navigation application was started).
     int run();
+    // The template run() shows, with its title; chooses templateId().
+    platform::DialogTemplate prepareTemplate();
     int templateId() const { return m_templateId; }
     bool navigatorStarted() const { return m_started; }
 
