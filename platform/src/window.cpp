@@ -181,12 +181,13 @@ WindowHandle FindTopLevelWindow(std::u16string_view className, std::u16string_vi
 }
 
 bool SetForegroundWindow(WindowHandle handle) {
-    uint64_t value = handle.value & ~1ull;
-    if (value & ForeignBit) {
-        bool ok = CurrentBackend().ActivateForeignWindow(value & ~ForeignBit);
+    // Another program's window id uses its lowest bit too: no flag there.
+    if (handle.value & ForeignBit) {
+        bool ok = CurrentBackend().ActivateForeignWindow(handle.value & ~ForeignBit);
         TranscriptWrite(std::string("foreground foreign=") + (ok ? "yes" : "no"));
         return ok;
     }
+    uint64_t value = handle.value & ~1ull;
     for (Window* w : WindowSystem::Get().Live()) {
         if (reinterpret_cast<uintptr_t>(w) == value) {
             w->BringToFront();
