@@ -272,3 +272,16 @@ TEST_F(Lokaro, RouteOptionCodesArePackedIntoOneNumber) {
     EXPECT_TRUE(HasValue(u"Software\\Lokaro\\RouteOptions", u"NaviMode_0"));
     EXPECT_FALSE(HasValue(u"Software\\Lokaro\\RouteOptions", u"NaviMode_3"));
 }
+
+TEST_F(Lokaro, OverlongScriptLinesAndOddBytesAreReadSafely) {
+    // The tail of a line past 255 characters is not a line of its own; a NUL
+    // reads as a blank.
+    Script("param=notunnels=+1\n" + std::string("param=backlight=4\0\xff window=0\r\n", 31) +
+           "#" + std::string(254, '-') + "param=sip=1\n");
+    EXPECT_EQ(Run({}), 0);
+    EXPECT_EQ(Dword(u"Software\\3SOFT\\Pathfinder\\PowerManagement\\Backlight", u"ACBrightness"),
+              4u);
+    EXPECT_FALSE(Dword(u"Software\\3SOFT\\Pathfinder\\RouteOptions", u"DontUseTunnels"));
+    EXPECT_EQ(Dialogs(), 0);
+    EXPECT_EQ(Transcript().find("inputpanel"), std::string::npos) << Transcript();
+}
