@@ -98,9 +98,12 @@ void addEntryControls(platform::DialogTemplate& t, const EntryPlan& p) {
     }
 }
 
+// No caption: the title names the window for other programs, and every line
+// of the small screens goes to the keys and the list.
 platform::DialogTemplate entryTemplate(int id) {
     platform::DialogTemplate t;
     t.resourceId = id;
+    t.style = platform::DialogStyle::NoCaption;
     t.className = std::u16string(DialogClass);
     t.fontFace = u"Arial";
     if (id == EntrySmall) {
@@ -122,6 +125,7 @@ platform::DialogTemplate entryTemplate(int id) {
 platform::DialogTemplate routeTemplate(int id) {
     platform::DialogTemplate t;
     t.resourceId = id;
+    t.style = platform::DialogStyle::NoCaption;
     t.className = std::u16string(DialogClass);
     t.fontFace = u"Arial";
     const uint32_t listStyle =
