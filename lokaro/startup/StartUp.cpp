@@ -8,6 +8,7 @@
 #include "files/FileCopy.h"
 #include "files/TextFile.h"
 
+#include "platform/desktop.h"
 #include "platform/dialog.h"
 #include "platform/file.h"
 #include "platform/input.h"
@@ -262,8 +263,14 @@ int StartUp::run() {
         tap(m_params.lklick, m_params.x, m_params.y, {}, m_screen);
     if (m_params.lklickson == -1)
         m_sequence = true;
+    // The taps and keys may bring other windows up; the user's comes back.
+    const bool keepForeground = (m_params.window & 2) != 0;
+    const platform::WindowHandle foreground =
+        keepForeground ? platform::GetForegroundWindow() : platform::WindowHandle{};
     if (m_sequence)
         runTapSequence();
+    if (keepForeground && foreground)
+        platform::SetForegroundWindow(foreground);
     powerDown(m_params.reset);
     return exitCode;
 }

@@ -197,3 +197,48 @@ TEST_F(LokaroOnX, AWindowOfTheLookedForClassIsOnlyRaised) {
     XDestroyWindow(d, other);
     XSync(d, False);
 }
+
+TEST_F(LokaroOnX, TheWindowInFrontBeforeTheKeysComesBackAfterThem) {
+    XConnection x = OpenXConnection();
+    ASSERT_TRUE(x);
+    Display* d = x.get();
+    auto open = [&](const char* cls, const char* title, int left) {
+        ::Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), left, 0, 100, 100, 0, 0, 0);
+        std::string name = cls;
+        XClassHint hint{name.data(), name.data()};
+        XSetClassHint(d, w, &hint);
+        XStoreName(d, w, title);
+        XMapWindow(d, w);
+        XWindowAttributes attributes{};
+        for (int i = 0; i < 250 && attributes.map_state != IsViewable; ++i) {
+            XSync(d, False);
+            XGetWindowAttributes(d, w, &attributes);
+            std::this_thread::sleep_for(20ms);
+        }
+        return w;
+    };
+    const ::Window mine = open("Users", "Mine", 0);
+    const ::Window other = open("Others", "other", 200); // macros are lower case
+    XSetInputFocus(d, mine, RevertToParent, CurrentTime);
+    XSync(d, False);
+    auto focused = [&] {
+        ::Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(d, &focus, &revert);
+        return focus;
+    };
+    ASSERT_EQ(focused(), mine);
+
+    // The macro brings "other" to the front; without bit 1 it stays there.
+    EXPECT_EQ(e2e::Run(Lokaro({"window=0 sendkey=\\f2000|other\\p"}, "sdl")), 0);
+    EXPECT_EQ(focused(), other);
+    XSetInputFocus(d, mine, RevertToParent, CurrentTime);
+    XSync(d, False);
+    EXPECT_EQ(e2e::Run(Lokaro({"window=2 sendkey=\\f2000|other\\p"}, "sdl")), 0)
+        << ReadAll(device.Root() / "stderr.txt");
+    const std::string transcript = Transcript();
+    EXPECT_EQ(focused(), mine) << transcript;
+    XDestroyWindow(d, mine);
+    XDestroyWindow(d, other);
+    XSync(d, False);
+}

@@ -53,6 +53,14 @@ WindowHandle WindowFromPoint(int x, int y) {
     return ForeignHandle(x11::ClientAt(x, y));
 }
 
+WindowHandle GetForegroundWindow() {
+    if (uint64_t x = x11::ActiveClient())
+        return ForeignHandle(x);
+    if (Window* own = WindowSystem::Get().TopVisible())
+        return HandleOf(own);
+    return {};
+}
+
 bool IsWindowShown(WindowHandle window) {
     if (Window* own = OwnWindow(window))
         return own->IsVisible();
