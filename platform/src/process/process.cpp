@@ -1,11 +1,11 @@
 #include "platform/process.h"
 #include "platform/error.h"
-#include "platform/input.h"
-#include "platform/window.h"
 #include "platform/file.h"
+#include "platform/input.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
+#include "platform/window.h"
 
 #include <cerrno>
 #include <cstdio>
