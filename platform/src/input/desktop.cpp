@@ -18,7 +18,7 @@ Window* OwnWindow(WindowHandle handle) {
 }
 
 uint64_t ForeignWindow(WindowHandle handle) {
-    return (handle.value & ForeignWindowBit) ? handle.value & ~ForeignWindowBit : 0;
+    return (handle.value & ForeignWindowBit) ? (handle.value & ~ForeignWindowBit & ~1ull) >> 1 : 0;
 }
 
 std::string DescribeForTranscript(WindowHandle handle) {
