@@ -149,7 +149,8 @@ std::vector<std::u16string>& Classes() {
     return classes;
 }
 // Our own windows are handed out as their address; a foreign one has the
-// top bit set so that the two never meet.
+// top bit set so that the two never meet, and its X id moved up one bit, as
+// the lowest bit of a handle asks for the owned windows too and X ids use it.
 constexpr uint64_t ForeignBit = 1ull << 63;
 } // namespace
 
@@ -177,13 +178,13 @@ WindowHandle FindTopLevelWindow(std::u16string_view className, std::u16string_vi
     if (Window* own = FindWindow(className, title))
         return {reinterpret_cast<uintptr_t>(own)};
     uint64_t foreign = CurrentBackend().FindForeignWindow(className, title);
-    return {foreign ? (foreign | ForeignBit) : 0};
+    return {foreign ? ((foreign << 1) | ForeignBit) : 0};
 }
 
 bool SetForegroundWindow(WindowHandle handle) {
     uint64_t value = handle.value & ~1ull;
     if (value & ForeignBit) {
-        bool ok = CurrentBackend().ActivateForeignWindow(value & ~ForeignBit);
+        bool ok = CurrentBackend().ActivateForeignWindow((value & ~ForeignBit) >> 1);
         TranscriptWrite(std::string("foreground foreign=") + (ok ? "yes" : "no"));
         return ok;
     }

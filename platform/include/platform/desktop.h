@@ -15,6 +15,9 @@ WindowHandle FindWindowByTitle(std::u16string_view title);
 WindowHandle FindAnyWindow(std::u16string_view className, std::u16string_view title = {});
 // The topmost shown top-level window containing the screen point.
 WindowHandle WindowFromPoint(int x, int y);
+// The window that has the input: on an X display the active one of any
+// program, else our topmost shown window; none if none.
+WindowHandle GetForegroundWindow();
 bool IsWindowShown(WindowHandle window);
 
 // Insert-after handles of PlaceWindow; the values are the device's.

@@ -18,7 +18,7 @@ Window* OwnWindow(WindowHandle handle) {
 }
 
 uint64_t ForeignWindow(WindowHandle handle) {
-    return (handle.value & ForeignWindowBit) ? handle.value & ~ForeignWindowBit : 0;
+    return (handle.value & ForeignWindowBit) ? (handle.value & ~ForeignWindowBit & ~1ull) >> 1 : 0;
 }
 
 std::string DescribeForTranscript(WindowHandle handle) {
@@ -51,6 +51,14 @@ WindowHandle WindowFromPoint(int x, int y) {
     if (Window* own = WindowSystem::Get().WindowAt(x, y))
         return HandleOf(own);
     return ForeignHandle(x11::ClientAt(x, y));
+}
+
+WindowHandle GetForegroundWindow() {
+    if (uint64_t x = x11::ActiveClient())
+        return ForeignHandle(x);
+    if (Window* own = WindowSystem::Get().TopVisible())
+        return HandleOf(own);
+    return {};
 }
 
 bool IsWindowShown(WindowHandle window) {

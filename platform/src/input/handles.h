@@ -1,6 +1,7 @@
 #pragma once
 // Window handles as FindTopLevelWindow hands them out: our own windows as
-// their address, another program's X window with the top bit set.
+// their address, another program's X window with the top bit set and its id
+// moved up one bit (the lowest bit of a handle is a flag of its own).
 #include "platform/window.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ inline WindowHandle HandleOf(Window* own) {
     return {reinterpret_cast<uintptr_t>(own)};
 }
 inline WindowHandle ForeignHandle(uint64_t xWindow) {
-    return {xWindow ? xWindow | ForeignWindowBit : 0};
+    return {xWindow ? (xWindow << 1) | ForeignWindowBit : 0};
 }
 // The live window of ours the handle names; null otherwise.
 Window* OwnWindow(WindowHandle handle);

@@ -1,9 +1,11 @@
 #include "platform/process.h"
 #include "platform/error.h"
 #include "platform/file.h"
+#include "platform/input.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
+#include "platform/window.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -51,7 +53,10 @@ bool Fail(ErrorCode code, const std::string& message) {
     ::_exit(127);
 }
 
-bool Start(std::u16string_view devicePath, std::u16string_view arguments) {
+// With exitCode the program is our own child and we wait for it, polling
+// every pollMs; otherwise it is started detached.
+bool Start(std::u16string_view devicePath, std::u16string_view arguments,
+           std::optional<int>* exitCode = nullptr, uint32_t pollMs = 100) {
     auto host = HostPathOf(devicePath);
     if (!host)
         return false;
@@ -97,6 +102,8 @@ bool Start(std::u16string_view devicePath, std::u16string_view arguments) {
         // A grandchild runs the program, so it is nobody's zombie and lives on
         // after us, as a program started on the device does.
         ::close(report[0]);
+        if (exitCode)
+            Exec(file.c_str(), argv.data(), envp.data(), report[1]);
         ::setsid();
         const pid_t program = ::fork();
         if (program != 0)
@@ -105,6 +112,27 @@ bool Start(std::u16string_view devicePath, std::u16string_view arguments) {
     }
     ::close(report[1]);
     int status = 0;
+    if (exitCode) {
+        // The pipe closes when the program runs, or carries why it could not.
+        int err = 0;
+        ssize_t got;
+        while ((got = ::read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {
+        }
+        ::close(report[0]);
+        for (;;) {
+            const pid_t done = ::waitpid(child, &status, WNOHANG);
+            if (done == child || (done < 0 && errno != EINTR))
+                break;
+            PumpMessages();
+            Sleep(pollMs);
+        }
+        if (got == static_cast<ssize_t>(sizeof err)) {
+            SetLastErrorFromErrno(err, "start " + describe);
+            return false;
+        }
+        *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return true;
+    }
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     int err = 0;
@@ -125,6 +153,16 @@ bool Start(std::u16string_view devicePath, std::u16string_view arguments) {
 
 bool StartProgram(std::u16string_view devicePath, std::u16string_view arguments) {
     return Record(devicePath, arguments, Start(devicePath, arguments));
+}
+
+std::optional<int> RunProgramAndWait(std::u16string_view devicePath, std::u16string_view arguments,
+                                     uint32_t pollMs) {
+    std::optional<int> exitCode;
+    if (!Record(devicePath, arguments, Start(devicePath, arguments, &exitCode, pollMs)))
+        return std::nullopt;
+    TranscriptWrite("program ended program=\"" + QuoteForTranscript(devicePath) +
+                    "\" code=" + std::to_string(exitCode.value_or(-1)));
+    return exitCode;
 }
 
 } // namespace platform

@@ -12,6 +12,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #undef Absolute // XInput's; ours is the device's mouse flag
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,46 @@ uint64_t ClientAt(int x, int y) {
         XTranslateCoordinates(d, *it, DefaultRootWindow(d), 0, 0, &rootX, &rootY, &child);
         if (x >= rootX && x < rootX + a.width && y >= rootY && y < rootY + a.height)
             return *it;
+    }
+    return 0;
+}
+
+uint64_t ActiveClient() {
+    Display* d = Connection();
+    if (!d)
+        return 0;
+    const auto clients = Clients(d);
+    auto isClient = [&](::Window w) {
+        return std::find(clients.begin(), clients.end(), w) != clients.end();
+    };
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ::Window active = 0;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_ACTIVE_WINDOW", False), 0,
+                           1, False, XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+        data) {
+        if (count == 1 && format == 32)
+            active = *reinterpret_cast<::Window*>(data);
+        XFree(data);
+    }
+    if (active && isClient(active))
+        return active;
+    // Without a window manager: the focus, or the frame or client around it.
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    for (::Window w = focus; w && w != DefaultRootWindow(d) && w != PointerRoot;) {
+        if (isClient(w))
+            return w;
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(d, w, &root, &parent, &children, &n))
+            break;
+        if (children)
+            XFree(children);
+        w = parent;
     }
     return 0;
 }

@@ -22,6 +22,9 @@ bool DesktopAvailable();
 uint64_t FindClient(std::u16string_view className, std::u16string_view title);
 // The topmost viewable client window containing the screen point; 0 if none.
 uint64_t ClientAt(int x, int y);
+// The client window that has the input (the window manager's active one, or
+// the one holding the focus); 0 if none.
+uint64_t ActiveClient();
 bool IsShown(uint64_t window);
 // The title or, without one, the class, for the transcript.
 std::u16string Describe(uint64_t window);
