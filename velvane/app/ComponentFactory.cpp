@@ -1,7 +1,11 @@
 #include "app/ComponentFactory.h"
 
 #include "ini/IniText.h"
+#include "instruments/AccelerationChart.h"
+#include "instruments/AltitudeChart.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/Fps.h"
+#include "instruments/SpeedChart.h"
 #include "instruments/SpeedoView.h"
 
 #include <array>
@@ -12,9 +16,6 @@ namespace {
 
 using K = EntryKind;
 
-const PendingClass SpeedChart{u"SpeedChart", u"Geschw.", K::View};
-const PendingClass AltitudeChart{u"AltitudeChart", u"Höhe", K::View};
-const PendingClass AccelerationChart{u"AccelerationChart", u"Beschl.", K::View};
 const PendingClass Route{u"Route", u"Route", K::View};
 const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
 const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
@@ -24,7 +25,6 @@ const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
 const PendingClass Odometer{u"Odometer", u"Kilometerzähler", K::Overlay};
 const PendingClass JourneyTime{u"JourneyTime", u"Fahrzeit", K::Overlay};
 const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
-const PendingClass Fps{u"FPS", u"FPS", K::Overlay};
 const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
 const PendingClass UniversalGps{u"UniversalGPS", u"UniversalGPS", K::Overlay};
 const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
@@ -38,9 +38,9 @@ const PendingClass Compass{u"Compass", u"Kompass", K::Overlay};
 // so "Speedo" must stay ahead of "SpeedChart" and "SpeedLog".
 const std::array<const ComponentClass*, 23> Classes{
     &SpeedoView::Class,
-    &SpeedChart,
-    &AltitudeChart,
-    &AccelerationChart,
+    &SpeedChart::Class,
+    &AltitudeChart::Class,
+    &AccelerationChart::Class,
     &Route,
     &BackgroundView::Class,
     &FullLog,
@@ -51,7 +51,7 @@ const std::array<const ComponentClass*, 23> Classes{
     &Odometer,
     &JourneyTime,
     &Hdop,
-    &Fps,
+    &FpsOverlay::Class,
     &CustomText,
     &UniversalGps,
     &GeoCache,
