@@ -601,3 +601,45 @@ TEST_F(ChartTest, TimeLabelsShowTheLocalTimeOfArrivalAcrossMidnight) {
         setenv("TZ", savedTz.c_str(), 1);
     tzset();
 }
+
+TEST_F(ChartTest, NarrowBarsCoverExactlyTheirColumns) {
+    // One and two pixels wide, side by side or with gaps, up and down: each
+    // column from its height to the baseline and nothing else (no time
+    // labels, which would be written over the bars below the baseline).
+    const struct { int dValues, valueWidth; } metrics[] = {{0, 1}, {0, 2}, {1, 1}, {2, 2}};
+    const std::vector<int32_t> values = {30, -40, -40, 0, 70, 71, 10, -5, 100, -100, 50};
+    for (const auto& m : metrics) {
+        const std::u16string skin =
+            Colors + u"[Axis]\r\nHorizontalDashes = 0\r\n" +
+            u"[Autoscale]\r\nMinValue = -100\r\nMaxValue = 100\r\nAutoScale = n\r\n" +
+            u"[ChartMetrics]\r\ndValues = " + char16_t(u'0' + m.dValues) + u"\r\nValueWidth = " +
+            char16_t(u'0' + m.valueWidth) + u"\r\n";
+        auto chart = Chart(skin);
+        for (int32_t v : values)
+            chart->AddValue(v);
+        // Zeros draw nothing; they keep the bars clear of the arrow head.
+        for (int k = 0; k < 12; ++k)
+            chart->AddValue(0);
+        const Geometry g = Expected(480, 272, {.step = m.dValues + m.valueWidth}, -100, 100);
+        auto c = Drawn(*chart);
+        const int first = g.columns - static_cast<int>(values.size()) - 12;
+        for (size_t k = 0; k < values.size(); ++k) {
+            const int32_t v = values[k];
+            const int left = g.x0 + (first + static_cast<int>(k)) * g.cw + m.dValues / 2;
+            const int h = v * g.ph / 200;
+            // The time axis is drawn over the baseline row.
+            const int top = std::min(g.baseline + 1, g.baseline - h);
+            const int bottom = std::max(g.baseline, g.baseline - h);
+            const Color color = v < 0 ? NegFrame : Frame;
+            for (int x = left; x < left + m.valueWidth; ++x) {
+                EXPECT_EQ(CountIn(*c, {x, top, x + 1, bottom}, color), bottom - top)
+                    << "value " << v << " x " << x - left << " width " << m.valueWidth;
+                EXPECT_EQ(CountIn(*c, {x, 0, x + 1, 272}, color), bottom - top)
+                    << "value " << v << " x " << x - left << " width " << m.valueWidth;
+            }
+            // The gap beside it stays clear of both colours.
+            for (int x = left + m.valueWidth; x < left - m.dValues / 2 + g.cw; ++x)
+                EXPECT_EQ(CountIn(*c, {x, 0, x + 1, g.baseline}, Frame), 0) << v;
+        }
+    }
+}
