@@ -36,17 +36,17 @@ void AccelerationChart::OnSpeed(int32_t speed) {
 
 namespace {
 
-void AttachAcceleration(ValueSources& sources, AccelerationChart& chart) {
+void Attach(ValueSources& sources, AccelerationChart& chart) {
     sources.AddSpeedListener(&chart);
 }
 
-void DetachAcceleration(ValueSources& sources, AccelerationChart& chart) {
+void Detach(ValueSources& sources, AccelerationChart& chart) {
     sources.RemoveSpeedListener(&chart);
 }
 
 } // namespace
 
-const ComponentClassOf<AccelerationChart> AccelerationChart::Class{
-    u"AccelerationChart", u"Beschl.", EntryKind::View, AttachAcceleration, DetachAcceleration};
+const ComponentClassOf<AccelerationChart> AccelerationChart::Class{u"AccelerationChart", u"Beschl.",
+                                                                   EntryKind::View, Attach, Detach};
 
 } // namespace velvane

@@ -13,17 +13,17 @@ void AltitudeChart::OnAltitude(int32_t altitude) {
 
 namespace {
 
-void AttachAltitudeChart(ValueSources& sources, AltitudeChart& chart) {
+void Attach(ValueSources& sources, AltitudeChart& chart) {
     sources.AddAltitudeListener(&chart);
 }
 
-void DetachAltitudeChart(ValueSources& sources, AltitudeChart& chart) {
+void Detach(ValueSources& sources, AltitudeChart& chart) {
     sources.RemoveAltitudeListener(&chart);
 }
 
 } // namespace
 
-const ComponentClassOf<AltitudeChart> AltitudeChart::Class{
-    u"AltitudeChart", u"Höhe", EntryKind::View, AttachAltitudeChart, DetachAltitudeChart};
+const ComponentClassOf<AltitudeChart> AltitudeChart::Class{u"AltitudeChart", u"Höhe",
+                                                           EntryKind::View, Attach, Detach};
 
 } // namespace velvane

@@ -13,17 +13,17 @@ void SpeedChart::OnSpeed(int32_t speed) {
 
 namespace {
 
-void AttachSpeedChart(ValueSources& sources, SpeedChart& chart) {
+void Attach(ValueSources& sources, SpeedChart& chart) {
     sources.AddSpeedListener(&chart);
 }
 
-void DetachSpeedChart(ValueSources& sources, SpeedChart& chart) {
+void Detach(ValueSources& sources, SpeedChart& chart) {
     sources.RemoveSpeedListener(&chart);
 }
 
 } // namespace
 
 const ComponentClassOf<SpeedChart> SpeedChart::Class{u"SpeedChart", u"Geschw.", EntryKind::View,
-                                                     AttachSpeedChart, DetachSpeedChart};
+                                                     Attach, Detach};
 
 } // namespace velvane
