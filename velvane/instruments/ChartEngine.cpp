@@ -111,6 +111,8 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 ChartEngine::ChartEngine(Screen& owner, int width, int height, std::u16string_view unitLabel)
     : BackgroundView(owner, width, height), m_unit(unitLabel), m_measure(Canvas::Create(1, 1)) {
     SetDefaults();
+    // Room for values even before the first Load lays the chart out.
+    ResizeBuffer(m_settings.additionalValues + 1);
 }
 
 ChartEngine::~ChartEngine() = default;
