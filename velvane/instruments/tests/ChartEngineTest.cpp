@@ -44,6 +44,11 @@ void Snapshot(const Canvas& canvas, const std::string& name) {
     }
 }
 
+std::u16string Text(int v) {
+    const std::string digits = std::to_string(v);
+    return std::u16string(digits.begin(), digits.end());
+}
+
 // Where the chart must be, worked out from its settings as the layout rules
 // give it, with the label of the maximum measured in the default font.
 struct Geometry {
@@ -57,8 +62,7 @@ struct Insets {
 
 Geometry Expected(int w, int h, const Insets& f, int min, int max) {
     auto measure = Canvas::Create(1, 1);
-    const platform::Size label = measure->GetTextExtent(
-        std::u16string(std::to_string(max).begin(), std::to_string(max).end()));
+    const platform::Size label = measure->GetTextExtent(Text(max));
     Geometry g;
     g.x0 = f.left + 2 * f.size + label.cx;
     g.yb = (h - f.bottom) - (2 * f.size + std::max(f.staggered, 0) + label.cy);
@@ -254,12 +258,9 @@ TEST_F(ChartTest, NegativeAveragesTakeTheNegativeColoursWhateverTheBaseline) {
         {-40, 40, {19, 21}, false},
     };
     for (const auto& t : cases) {
-        const std::u16string limits =
-            u"[Autoscale]\r\nAutoScale = n\r\nMinValue = " +
-            std::u16string(std::to_string(t.min).begin(), std::to_string(t.min).end()) +
-            u"\r\nMaxValue = " +
-            std::u16string(std::to_string(t.max).begin(), std::to_string(t.max).end()) +
-            u"\r\n[Controls]\r\nZoom = 2\r\n";
+        const std::u16string limits = u"[Autoscale]\r\nAutoScale = n\r\nMinValue = " + Text(t.min) +
+                                      u"\r\nMaxValue = " + Text(t.max) +
+                                      u"\r\n[Controls]\r\nZoom = 2\r\n";
         auto chart = Chart(Colors + limits);
         for (int32_t v : t.values)
             chart->AddValue(v);
