@@ -135,7 +135,8 @@ void DotChart::DrawNegative(Canvas& canvas, int x, int baselineY, int h, int32_t
 bool LineChart::Load(std::u16string_view path) {
     const bool parsed = AutoscaleChart::Load(path);
     const auto& s = GetSettings();
-    const int width = s.dValues == 0 ? 1 : s.dValues;
+    // 0 counts as 1, and so does a width below it.
+    const int width = std::max(s.dValues, 1);
     m_rising = Pen::Solid(width, s.positiveFrame);
     m_falling = Pen::Solid(width, s.negativeFrame);
     return parsed;
