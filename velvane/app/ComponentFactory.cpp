@@ -1,11 +1,15 @@
 #include "app/ComponentFactory.h"
 
 #include "ini/IniText.h"
+#include "instruments/AccelerationChart.h"
 #include "instruments/AccelerationOverlay.h"
+#include "instruments/AltitudeChart.h"
 #include "instruments/AverageSpeed.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/Fps.h"
 #include "instruments/JourneyTime.h"
 #include "instruments/Odometer.h"
+#include "instruments/SpeedChart.h"
 #include "instruments/SpeedoView.h"
 #include "instruments/TopSpeed.h"
 #include "instruments/UphillGrade.h"
@@ -18,15 +22,11 @@ namespace {
 
 using K = EntryKind;
 
-const PendingClass SpeedChart{u"SpeedChart", u"Geschw.", K::View};
-const PendingClass AltitudeChart{u"AltitudeChart", u"Höhe", K::View};
-const PendingClass AccelerationChart{u"AccelerationChart", u"Beschl.", K::View};
 const PendingClass Route{u"Route", u"Route", K::View};
 const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
 const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
 const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
 const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
-const PendingClass Fps{u"FPS", u"FPS", K::Overlay};
 const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
 const PendingClass UniversalGps{u"UniversalGPS", u"UniversalGPS", K::Overlay};
 const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
@@ -38,9 +38,9 @@ const PendingClass Compass{u"Compass", u"Kompass", K::Overlay};
 // so "Speedo" must stay ahead of "SpeedChart" and "SpeedLog".
 const std::array<const ComponentClass*, 23> Classes{
     &SpeedoView::Class,
-    &SpeedChart,
-    &AltitudeChart,
-    &AccelerationChart,
+    &SpeedChart::Class,
+    &AltitudeChart::Class,
+    &AccelerationChart::Class,
     &Route,
     &BackgroundView::Class,
     &FullLog,
@@ -51,7 +51,7 @@ const std::array<const ComponentClass*, 23> Classes{
     &Odometer::Class,
     &JourneyTime::Class,
     &Hdop,
-    &Fps,
+    &FpsOverlay::Class,
     &CustomText,
     &UniversalGps,
     &GeoCache,
