@@ -183,6 +183,10 @@ public:
         if (data->screen)
             flags |= SDL_WINDOW_RESIZABLE | (Host().fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         Rect at = HostRect(w, *data);
+        SDL_Rect display;
+        // Without a window manager nobody makes it fullscreen but its size.
+        if (data->screen && Host().fullscreen && SDL_GetDisplayBounds(0, &display) == 0)
+            at = {display.x, display.y, display.x + display.w, display.y + display.h};
         data->window = SDL_CreateWindow(ToUtf8(w.Title()).c_str(), at.left, at.top, at.Width(),
                                         at.Height(), flags);
         data->placed = r;
