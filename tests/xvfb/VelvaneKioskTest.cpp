@@ -9,6 +9,7 @@
 #include "platform/testing/x_screen.h"
 #include "platform/testing/x_server.h"
 #include "platform/testing/x_windows.h"
+#include "platform/text.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -287,4 +288,97 @@ TEST(VelvaneKiosk, SigintWhileADialogIsOpenEndsItSaving) {
     velvane.Wait(std::chrono::seconds(10));
     EXPECT_EQ(velvane.Outcome(), "signal " + std::to_string(SIGINT));
     EXPECT_GT(fs::last_write_time(settings), longAgo) << "the settings were not saved";
+}
+
+namespace {
+
+// A UTF-16LE settings file with its BOM, as text and back; CR LF kept.
+std::u16string ReadUtf16(const fs::path& path) {
+    std::string bytes = e2e::ReadFile(path.string());
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text.push_back(char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8)));
+    return text;
+}
+
+void WriteUtf16(const fs::path& path, const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes.push_back(char(c & 0xFF));
+        bytes.push_back(char(c >> 8));
+    }
+    e2e::WriteFile(path.string(), bytes);
+}
+
+// Replaces the value of the first line starting with key.
+void SetLine(std::u16string& text, const std::u16string& key, const std::u16string& value) {
+    size_t at = text.find(u"\r\n" + key);
+    ASSERT_NE(at, std::u16string::npos);
+    at += 2;
+    size_t end = text.find(u"\r\n", at);
+    text.replace(at, end - at, key + value);
+}
+
+// How much of the screen a picture uses: of 8 x 5 equal cells, those with
+// anything else than the background (the colour in the bottom-right corner).
+int CellsInUse(const platform::Canvas& screen) {
+    const platform::Color background = screen.GetPixel(screen.Width() - 1, screen.Height() - 1);
+    bool used[5][8] = {};
+    for (int y = 0; y < screen.Height(); ++y)
+        for (int x = 0; x < screen.Width(); ++x)
+            if (screen.GetPixel(x, y) != background)
+                used[y * 5 / screen.Height()][x * 8 / screen.Width()] = true;
+    int count = 0;
+    for (auto& row : used)
+        for (bool cell : row)
+            count += cell;
+    return count;
+}
+
+} // namespace
+
+// The sample's configuration for the 7-inch panel, each of its speedometer
+// skins drawn at 800x480: it loads without a word and the dial fills the
+// screen (a 480x272 skin there uses at most a third of it, its unit label
+// far below the dial).
+TEST(VelvaneKiosk, TheSampleHasSkinsForThe800x480Panel) {
+    VirtualXServer server(800, 480);
+    ASSERT_TRUE(server.Running()) << server.Error();
+    for (const char16_t* skin : {u"Tag800", u"Nacht800", u"Geteilt800", u"Bild800"}) {
+        const std::string name = platform::ToUtf8(skin);
+        TempDevice device;
+        UseSample(device);
+        const fs::path folder = device.Root() / "Program Files" / "Velvane";
+        std::u16string settings = ReadUtf16(folder / "Velvane.ini");
+        SetLine(settings, u"Configuration = ", u"Konfig\\Standard800.ini");
+        WriteUtf16(folder / "Velvane.ini", settings);
+        std::u16string configuration = ReadUtf16(folder / "Konfig" / "Standard800.ini");
+        SetLine(configuration, u"InitialIni = ",
+                std::u16string(u"..\\Skins\\Tacho\\") + skin + u".ini");
+        WriteUtf16(folder / "Konfig" / "Standard800.ini", configuration);
+
+        e2e::Program program = Velvane(device.Root());
+        program.env["CE_SCREEN"] = "800x480";
+        e2e::ChildProcess velvane = e2e::Start(program);
+        ASSERT_TRUE(velvane.Started());
+        XConnection x = OpenXConnection();
+        ASSERT_TRUE(x);
+        ::Window main = WaitForXWindow(x.get(), "Velvane", "Velvane", Patience);
+        ASSERT_NE(main, 0u) << name << ": " << velvane.Outcome();
+        // Past the splash, whose time is 999 ms.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        EXPECT_EQ(FindXWindow(x.get(), "Dialog"), 0u) << name << " brought a message";
+        std::unique_ptr<platform::Canvas> screen = GrabXScreen();
+        ASSERT_TRUE(screen);
+        if (std::getenv("SNAPSHOT_DIR"))
+            screen->SavePng(fs::path(std::getenv("SNAPSHOT_DIR")) / ("velvane-" + name + ".png"));
+        // The picture skin's background image covers every cell anyway.
+        EXPECT_GE(CellsInUse(*screen), 20) << name;
+        AskToClose(x.get(), main);
+        EXPECT_EQ(velvane.Wait(Patience), 0) << name << ": " << velvane.Outcome();
+        std::string transcript = e2e::ReadFile((device.Root() / ".transcript").string());
+        EXPECT_EQ(transcript.find("Ignoriere"), std::string::npos) << name << ":\n" << transcript;
+        EXPECT_EQ(transcript.find("nicht gefunden"), std::string::npos) << name << ":\n"
+                                                                        << transcript;
+    }
 }
