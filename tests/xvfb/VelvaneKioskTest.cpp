@@ -90,6 +90,13 @@ platform::Size XWindowSize(Display* d, ::Window w) {
     return focus;
 }
 
+// For the documentation, when SNAPSHOT_DIR is set: the whole X screen.
+void Snapshot(const std::string& name) {
+    if (const char* dir = std::getenv("SNAPSHOT_DIR"))
+        if (std::unique_ptr<platform::Canvas> shot = GrabXScreen())
+            shot->SavePng(fs::path(dir) / name);
+}
+
 ::Window TransientFor(Display* d, ::Window w) {
     XErrorTrap trap(d);
     ::Window owner = 0;
@@ -109,20 +116,27 @@ bool OpenMenu(Display* d, ::Window main, int x, int y) {
     return false;
 }
 
-// The sample's menu: the Velvane box, its GPS box and the settings command,
-// tapped at logical points on the device's 480x272 screen.
-::Window OpenGpsSettingsDialog(Display* d, e2e::ChildProcess& velvane) {
+// Where a logical point of the 480x272 screen shows on the X screen.
+using Placement = platform::Point (*)(int x, int y);
+platform::Point AsIs(int x, int y) {
+    return {x, y};
+}
+
+// The sample's menu: the Velvane box, its GPS box and the settings command.
+::Window OpenGpsSettingsDialog(Display* d, e2e::ChildProcess& velvane, Placement at = AsIs) {
+    auto click = [&](int x, int y) { ClickAt(d, at(x, y).x, at(x, y).y); };
+    auto hot = [&](int x, int y) { return XScreenPixel(d, at(x, y).x, at(x, y).y) == Hot; };
     bool open = false;
     for (int attempt = 0; attempt < 10 && !open; ++attempt) {
-        ClickAt(d, 433, 20);
-        open = WaitUntil([&] { return XScreenPixel(d, 396, 20) == Hot; }, std::chrono::seconds(3));
+        click(433, 20);
+        open = WaitUntil([&] { return hot(396, 20); }, std::chrono::seconds(3));
     }
     if (!open)
         return 0;
-    ClickAt(d, 238, 62);
-    if (!WaitUntil([&] { return XScreenPixel(d, 200, 62) == Hot; }, std::chrono::seconds(10)))
+    click(238, 62);
+    if (!WaitUntil([&] { return hot(200, 62); }, std::chrono::seconds(10)))
         return 0;
-    ClickAt(d, 240, 104);
+    click(240, 104);
     ::Window dialog = WaitForXWindow(d, "Dialog", "GPS Einstellungen", Patience);
     EXPECT_NE(dialog, 0u) << velvane.Outcome();
     return dialog;
@@ -164,6 +178,7 @@ TEST(VelvaneKiosk, AResizedWindowScalesItsPictureAndItsTaps) {
     EXPECT_TRUE(
         WaitUntil([&] { return XScreenPixel(x.get(), 596, 68) == Hot; }, std::chrono::seconds(10)))
         << "\"Overlays\" did not open";
+    Snapshot("velvane-resized-under-x.png");
     EXPECT_NE(XScreenPixel(x.get(), 792, 68), Hot) << "the tap opened \"Velvane\"";
     EXPECT_NE(XScreenPixel(x.get(), 40, 68), Hot);
 
@@ -199,7 +214,22 @@ TEST(VelvaneKiosk, FullscreenFillsTheDisplayWithTheScaledPicture) {
     EXPECT_TRUE(
         WaitUntil([&] { return XScreenPixel(x.get(), 497, 47) == Hot; }, std::chrono::seconds(10)))
         << "\"Overlays\" did not open";
+    Snapshot("velvane-fullscreen-under-x.png");
     EXPECT_NE(XScreenPixel(x.get(), 660, 47), Hot) << "the tap opened \"Velvane\"";
+
+    // A dialog is scaled alike and centred where the picture's centre is.
+    ::Window dialog = OpenGpsSettingsDialog(x.get(), velvane, [](int lx, int ly) {
+        return platform::Point{lx * 5 / 3 + 1, 13 + ly * 5 / 3 + 1};
+    });
+    ASSERT_NE(dialog, 0u);
+    Snapshot("velvane-fullscreen-dialog-under-x.png");
+    XWindowAttributes a{};
+    {
+        XErrorTrap trap(x.get());
+        ASSERT_TRUE(XGetWindowAttributes(x.get(), dialog, &a));
+    }
+    EXPECT_NEAR(a.x + a.width / 2, 400, 3);
+    EXPECT_NEAR(a.y + a.height / 2, 240, 3);
 
     AskToClose(x.get(), main);
     EXPECT_EQ(velvane.Wait(Patience), 0) << velvane.Outcome();
@@ -370,8 +400,8 @@ TEST(VelvaneKiosk, TheSampleHasSkinsForThe800x480Panel) {
         EXPECT_EQ(FindXWindow(x.get(), "Dialog"), 0u) << name << " brought a message";
         std::unique_ptr<platform::Canvas> screen = GrabXScreen();
         ASSERT_TRUE(screen);
-        if (std::getenv("SNAPSHOT_DIR"))
-            screen->SavePng(fs::path(std::getenv("SNAPSHOT_DIR")) / ("velvane-" + name + ".png"));
+        if (const char* dir = std::getenv("SNAPSHOT_DIR"))
+            screen->SavePng(fs::path(dir) / ("velvane-" + name + "-under-x.png"));
         // The picture skin's background image covers every cell anyway.
         EXPECT_GE(CellsInUse(*screen), 20) << name;
         AskToClose(x.get(), main);

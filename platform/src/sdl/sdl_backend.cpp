@@ -103,6 +103,11 @@ constexpr int ExitDisplayLost = 1;
 volatile sig_atomic_t g_endSignal = 0;
 
 void NoteEndSignal(int signal) {
+    // Asked twice (the program is busy and does not wait for input): at once.
+    if (g_endSignal) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
     g_endSignal = signal;
 }
 
