@@ -125,6 +125,7 @@ Size WindowSize(SDL_Window* window) {
     SDL_GetWindowSize(window, &cx, &cy);
     return {cx, cy};
 }
+
 // The longest wait before looking at the display connection again.
 constexpr int64_t MaxWaitMs = 500;
 

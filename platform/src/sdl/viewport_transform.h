@@ -15,7 +15,7 @@ class ViewportTransform {
 public:
     ViewportTransform() = default;
     // Either size empty: nothing is shown and nothing maps.
-    ViewportTransform(Size logical, Size output) : m_logical(logical), m_output(output) {
+    ViewportTransform(Size logical, Size output) : m_logical(logical) {
         if (logical.cx <= 0 || logical.cy <= 0 || output.cx <= 0 || output.cy <= 0)
             return;
         m_scale = std::min(double(output.cx) / logical.cx, double(output.cy) / logical.cy);
@@ -28,15 +28,10 @@ public:
         m_picture = {left, top, left + cx, top + cy};
     }
 
-    Size Logical() const { return m_logical; }
-    Size Output() const { return m_output; }
     // Output pixels per logical pixel; 0 when nothing is shown.
     double Scale() const { return m_scale; }
     // Where the picture goes in the output; empty when nothing is shown.
     Rect Picture() const { return m_picture; }
-    bool IsIdentity() const {
-        return m_logical == m_output && m_picture == Rect{0, 0, m_output.cx, m_output.cy};
-    }
 
     // The logical pixel under an output pixel; nothing on the bars or outside.
     std::optional<Point> ToLogical(int x, int y) const {
@@ -60,7 +55,6 @@ public:
 
 private:
     Size m_logical;
-    Size m_output;
     double m_scale = 0;
     Rect m_picture;
 };
