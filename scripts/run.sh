@@ -14,6 +14,22 @@ cmake --build build --target velvane
 rm -rf run/device
 mkdir -p run
 cp -r samples/device run/device
+# The sample has a configuration for the 7-inch 800x480 panel beside the
+# device's 480x272 one; Velvane.ini names the one in use (UTF-16 with a BOM).
+settings="run/device/Program Files/Velvane/Velvane.ini"
+case "${CE_SCREEN:-480x272}" in
+  480x272) ;;
+  800x480)
+    { printf '\xff\xfe'
+      iconv -f UTF-16 -t UTF-8 "$settings" |
+        sed 's/^\(Configuration = \)[^[:cntrl:]]*/\1Konfig\\Standard800.ini/' |
+        iconv -f UTF-8 -t UTF-16LE
+    } > "$settings.new"
+    mv "$settings.new" "$settings"
+    echo "Screen 800x480: the sample's configuration for it (Konfig\\Standard800.ini)" ;;
+  *)
+    echo "No sample configuration for CE_SCREEN=$CE_SCREEN; the 480x272 one is used (the skins may not fill the screen; CE_SCREEN=480x272 scales to any window)" ;;
+esac
 export CE_ROOT="$PWD/run/device"
 export CE_PORTS="COM1=replay:$PWD/run/device/GPS/drive.nmea,loop"
 echo "Device tree: $CE_ROOT (a fresh copy of samples/device)"

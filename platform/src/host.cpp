@@ -59,6 +59,12 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
         std::fprintf(
             stderr, "CE_SCREEN=\"%s\" is not WxH with sizes from 1x1 up to %dx%d; using %dx%d\n",
             screen.c_str(), MaxScreenWidth, MaxScreenHeight, h.screenWidth, h.screenHeight);
+    std::string fullscreen = Env("CE_FULLSCREEN");
+    if (fullscreen == "1")
+        h.fullscreen = true;
+    else if (!fullscreen.empty() && fullscreen != "0")
+        std::fprintf(stderr, "CE_FULLSCREEN=\"%s\" is neither 1 nor 0; using 0\n",
+                     fullscreen.c_str());
     std::string backend = Env("CE_BACKEND");
     if (backend == "headless")
         h.backend = BackendKind::Headless;

@@ -85,6 +85,30 @@ TEST(ScreenSize, ABadSettingIsOneLineAndTheDefault) {
     ::unsetenv("CE_SCREEN");
 }
 
+TEST(Host, FullscreenIsOneOrZeroAndOffByDefault) {
+    struct Case {
+        const char* value;
+        bool fullscreen;
+        bool complaint;
+    } cases[] = {{nullptr, false, false},
+                 {"1", true, false},
+                 {"0", false, false},
+                 {"yes", false, true},
+                 {"", false, false}};
+    for (const Case& c : cases) {
+        if (c.value)
+            ::setenv("CE_FULLSCREEN", c.value, 1);
+        else
+            ::unsetenv("CE_FULLSCREEN");
+        ::testing::internal::CaptureStderr();
+        HostSettings h = ReadHostSettings(u"\\Windows\\x.exe");
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(h.fullscreen, c.fullscreen) << (c.value ? c.value : "unset");
+        EXPECT_EQ(err.find("CE_FULLSCREEN") != std::string::npos, c.complaint) << err;
+    }
+    ::unsetenv("CE_FULLSCREEN");
+}
+
 namespace {
 
 // The first start of a program whose script has a syntax error: the error is

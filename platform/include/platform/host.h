@@ -12,6 +12,7 @@ struct HostSettings {
     std::filesystem::path root; // CE_ROOT: host folder holding the device tree
     int screenWidth = 480;      // CE_SCREEN
     int screenHeight = 272;
+    bool fullscreen = false; // CE_FULLSCREEN: the screen-sized window fills the display
     BackendKind backend = BackendKind::Headless; // CE_BACKEND
     std::filesystem::path script;                // CE_SCRIPT
     std::filesystem::path transcript;            // CE_TRANSCRIPT

@@ -7,13 +7,18 @@
 #include "platform/keys.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
+#include "viewport_transform.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cairo.h>
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <errno.h>
+#include <string.h>
 #include <vector>
 
 namespace platform {
@@ -26,6 +31,10 @@ struct SdlWindowData : WindowBackendData {
     SDL_Texture* texture = nullptr;
     int textureWidth = 0;
     int textureHeight = 0;
+    // Stands for the whole logical screen: the user may resize it, it may
+    // fill the display, and the other windows are placed and scaled as it is.
+    bool screen = false;
+    Rect placed; // the logical rect it was last placed for
 };
 
 SdlWindowData* DataOf(Window& w) {
@@ -89,6 +98,34 @@ int VirtualKey(SDL_Keycode key) {
 
 // The display went away; not a normal end.
 constexpr int ExitDisplayLost = 1;
+
+// SIGTERM or SIGINT, noted here and acted on from the event loop.
+volatile sig_atomic_t g_endSignal = 0;
+
+void NoteEndSignal(int signal) {
+    // Asked twice (the program is busy and does not wait for input): at once.
+    if (g_endSignal) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    g_endSignal = signal;
+}
+
+void CatchEndSignals() {
+    struct sigaction action {};
+    action.sa_handler = NoteEndSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a wait in progress returns at once to look.
+    for (int signal : {SIGTERM, SIGINT})
+        sigaction(signal, &action, nullptr);
+}
+
+Size WindowSize(SDL_Window* window) {
+    int cx = 0, cy = 0;
+    SDL_GetWindowSize(window, &cx, &cy);
+    return {cx, cy};
+}
+
 // The longest wait before looking at the display connection again.
 constexpr int64_t MaxWaitMs = 500;
 
@@ -103,6 +140,12 @@ public:
         // OpenGL renderer and loads the whole GL stack for nothing. The
         // environment still wins, as for every hint.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // Scaled pictures are smoothed rather than blocky.
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+        // SDL would only turn these into a quit event, which nobody hears
+        // before the main window exists (a start-up message box, say).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        CatchEndSignals();
         x11::TolerateVanishedWindows();
         s_instance = this;
         x11::SetDisplayLossHandler([] {
@@ -137,19 +180,34 @@ public:
     void WindowCreated(Window& w) override {
         auto* data = new SdlWindowData();
         Rect r = w.GetRect();
-        Uint32 flags = w.IsVisible() ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+        data->screen = !w.Owner() && r == WorkArea();
+        // Hidden until its properties are set: a window manager reads them
+        // when it is mapped.
+        Uint32 flags = SDL_WINDOW_HIDDEN;
         if (w.Style() != WindowStyle::Normal)
             flags |= SDL_WINDOW_BORDERLESS;
-        data->window = SDL_CreateWindow(ToUtf8(w.Title()).c_str(), r.left, r.top, r.Width(),
-                                        r.Height(), flags);
+        if (data->screen)
+            flags |= SDL_WINDOW_RESIZABLE | (Host().fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        Rect at = HostRect(w, *data);
+        SDL_Rect display;
+        // Without a window manager nobody makes it fullscreen but its size.
+        if (data->screen && Host().fullscreen && SDL_GetDisplayBounds(0, &display) == 0)
+            at = {display.x, display.y, display.x + display.w, display.y + display.h};
+        data->window = SDL_CreateWindow(ToUtf8(w.Title()).c_str(), at.left, at.top, at.Width(),
+                                        at.Height(), flags);
+        data->placed = r;
         if (!data->window) {
             std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         } else {
             data->renderer = SDL_CreateRenderer(data->window, -1, SDL_RENDERER_SOFTWARE);
             if (x11::Available()) {
                 x11::SetWindowClass(data->window, w.ClassName());
+                if (SdlWindowData* owner = OwnerOf(w, *data))
+                    x11::SetTransientFor(data->window, owner->window);
                 x11::WatchForDisplayLoss(data->window);
             }
+            if (w.IsVisible())
+                ShowAndFocus(data->window);
         }
         w.SetBackendData(data);
     }
@@ -163,6 +221,11 @@ public:
             w.SetBackendData(nullptr);
             return;
         }
+        // Without a window manager the keyboard focus would go to the root
+        // with the window that had it: it goes back to the owner instead.
+        SdlWindowData* heir = nullptr;
+        if (data->window && (SDL_GetWindowFlags(data->window) & SDL_WINDOW_INPUT_FOCUS))
+            heir = OwnerOf(w, *data);
         if (data->texture)
             SDL_DestroyTexture(data->texture);
         if (data->renderer)
@@ -171,19 +234,23 @@ public:
             SDL_DestroyWindow(data->window);
         delete data;
         w.SetBackendData(nullptr);
+        if (heir && heir->window && x11::Available())
+            x11::GiveFocus(heir->window);
     }
 
     void WindowChanged(Window& w) override {
         auto* data = DataOf(w);
         if (!data || !data->window || x11::DisplayLost())
             return;
-        Rect r = w.GetRect();
         SDL_SetWindowTitle(data->window, ToUtf8(w.Title()).c_str());
-        SDL_SetWindowPosition(data->window, r.left, r.top);
-        SDL_SetWindowSize(data->window, r.Width(), r.Height());
+        // Only a new logical place moves it: the user's resizing stays.
+        if (w.GetRect() != data->placed)
+            Place(w, *data);
         if (w.IsVisible()) {
-            SDL_ShowWindow(data->window);
-            SDL_RaiseWindow(data->window);
+            if (SDL_GetWindowFlags(data->window) & SDL_WINDOW_HIDDEN)
+                ShowAndFocus(data->window);
+            else
+                SDL_RaiseWindow(data->window);
         } else {
             SDL_HideWindow(data->window);
         }
@@ -208,8 +275,16 @@ public:
         cairo_surface_t* s = surface.Surface()->surface;
         SDL_UpdateTexture(data->texture, nullptr, cairo_image_surface_get_data(s),
                           cairo_image_surface_get_stride(s));
+        int cx = 0, cy = 0;
+        SDL_GetRendererOutputSize(data->renderer, &cx, &cy);
+        ViewportTransform view({surface.Width(), surface.Height()}, {cx, cy});
+        SDL_SetRenderDrawColor(data->renderer, 0, 0, 0, 255); // the bars
         SDL_RenderClear(data->renderer);
-        SDL_RenderCopy(data->renderer, data->texture, nullptr, nullptr);
+        Rect picture = view.Picture();
+        if (!picture.IsEmpty()) {
+            SDL_Rect to{picture.left, picture.top, picture.Width(), picture.Height()};
+            SDL_RenderCopy(data->renderer, data->texture, nullptr, &to);
+        }
         SDL_RenderPresent(data->renderer);
     }
 
@@ -218,6 +293,79 @@ public:
     }
     bool ActivateForeignWindow(uint64_t id) override {
         return x11::Available() && x11::Activate(id);
+    }
+
+    // The logical picture of the window in the pixels its SDL window has.
+    static ViewportTransform ViewOf(Window& w, SdlWindowData& data) {
+        Rect r = w.GetRect();
+        return ViewportTransform({r.Width(), r.Height()}, WindowSize(data.window));
+    }
+
+    // The window that stands for the logical screen, if one is open.
+    static Window* ScreenWindow() {
+        for (Window* w : WindowSystem::Get().Live())
+            if (SdlWindowData* data = DataOf(*w); data && data->screen && data->window)
+                return w;
+        return nullptr;
+    }
+
+    // What a window belongs to: its owner, else the screen window (a message
+    // box of a program still starting up has no owner).
+    static SdlWindowData* OwnerOf(Window& w, SdlWindowData& data) {
+        if (Window* owner = w.Owner())
+            if (SdlWindowData* o = DataOf(*owner); o && o->window)
+                return o;
+        if (data.screen)
+            return nullptr;
+        if (Window* screen = ScreenWindow(); screen && screen != &w)
+            return DataOf(*screen);
+        return nullptr;
+    }
+
+    // Where a window goes on the host: the screen window at its logical
+    // place (moved and sized by the user afterwards); every other window as
+    // much larger and wherever the screen window shows the logical screen.
+    static Rect HostRect(Window& w, SdlWindowData& data) {
+        Rect r = w.GetRect();
+        Window* screen = data.screen ? nullptr : ScreenWindow();
+        if (!screen || screen == &w)
+            return r;
+        SdlWindowData& s = *DataOf(*screen);
+        ViewportTransform view = ViewOf(*screen, s);
+        if (view.Picture().IsEmpty())
+            return r;
+        Rect logical = screen->GetRect();
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(s.window, &x, &y);
+        Point at = view.ToOutput(r.left - logical.left, r.top - logical.top);
+        auto scaled = [&](int v) { return std::max(1, int(std::lround(v * view.Scale()))); };
+        return {x + at.x, y + at.y, x + at.x + scaled(r.Width()), y + at.y + scaled(r.Height())};
+    }
+
+    void Place(Window& w, SdlWindowData& data) {
+        data.placed = w.GetRect();
+        if (data.screen && (SDL_GetWindowFlags(data.window) & SDL_WINDOW_FULLSCREEN))
+            return; // the display's size; the picture is scaled into it
+        Rect at = HostRect(w, data);
+        SDL_SetWindowPosition(data.window, at.left, at.top);
+        SDL_SetWindowSize(data.window, at.Width(), at.Height());
+    }
+
+    // The screen window changed its place or size: the others follow it.
+    void FollowScreen(Window& screen) {
+        for (Window* w : WindowSystem::Get().Live())
+            if (SdlWindowData* data = DataOf(*w); w != &screen && data && data->window) {
+                Place(*w, *data);
+                if (w->IsVisible())
+                    Present(*w);
+            }
+    }
+
+    static void ShowAndFocus(SDL_Window* window) {
+        SDL_ShowWindow(window);
+        SDL_RaiseWindow(window);
+        if (x11::Available())
+            x11::GiveFocus(window);
     }
 
     Window* Find(Uint32 windowId) {
@@ -236,10 +384,16 @@ public:
             break;
         case SDL_WINDOWEVENT:
             if (Window* w = Find(e.window.windowID)) {
-                if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                     w->Close();
-                else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+                } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                     Present(*w);
+                } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                           e.window.event == SDL_WINDOWEVENT_MOVED) {
+                    Present(*w);
+                    if (DataOf(*w)->screen)
+                        FollowScreen(*w);
+                }
             }
             break;
         case SDL_KEYDOWN:
@@ -255,13 +409,14 @@ public:
         case SDL_MOUSEBUTTONUP:
             if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
                 if (Window* w = Find(e.button.windowID))
-                    w->Tap(e.button.x, e.button.y);
+                    TapAt(*w, e.button.x, e.button.y);
             break;
         case SDL_FINGERUP:
-            if (Window* w = WindowSystem::Get().TopVisible()) {
-                Rect r = w->GetRect();
-                w->Tap(static_cast<int>(e.tfinger.x * r.Width()),
-                       static_cast<int>(e.tfinger.y * r.Height()));
+            // Fingers come as fractions of the window they touch.
+            if (Window* w = WindowSystem::Get().TopVisible(); w && DataOf(*w)) {
+                Size size = WindowSize(DataOf(*w)->window);
+                TapAt(*w, static_cast<int>(e.tfinger.x * size.cx),
+                      static_cast<int>(e.tfinger.y * size.cy));
             }
             break;
         default:
@@ -269,8 +424,20 @@ public:
         }
     }
 
+    // A tap on the window's real pixels, where the logical picture shows it;
+    // taps on the bars beside the picture go nowhere.
+    void TapAt(Window& w, int x, int y) {
+        SdlWindowData* data = DataOf(w);
+        if (!data || !data->window)
+            return;
+        if (auto at = ViewOf(w, *data).ToLogical(x, y))
+            w.Tap(at->x, at->y);
+    }
+
     // Blocks in SDL until an event or the next timer: no busy waiting.
     void Wait(int64_t timeoutMs) override {
+        if (g_endSignal)
+            EndForSignal(g_endSignal);
         if (x11::DisplayLost()) {
             EndForLostDisplay();
             return;
@@ -286,8 +453,35 @@ public:
             while (SDL_PollEvent(&e))
                 Deliver(e);
         }
+        if (g_endSignal)
+            EndForSignal(g_endSignal);
         if (x11::DisplayLost()) // noticed by SDL's reading just now
             EndForLostDisplay();
+    }
+
+    // Asked to end from outside (a service stopped, Ctrl-C): the program
+    // gets the close request a user would give, so it saves what it saves,
+    // even while a dialog or a start-up message box waits; nothing asks
+    // anyone anything meanwhile. It then ends by the signal, as asked.
+    void EndForSignal(int signal) {
+        if (m_endingForSignal) // a wait inside the close request
+            EndBy(signal);
+        m_endingForSignal = true;
+        const char* name = sigabbrev_np(signal);
+        std::fprintf(stderr, "%s: ending on SIG%s\n", program_invocation_short_name,
+                     name ? name : "?");
+        if (Window* main = WindowSystem::Get().MainWindow())
+            main->Close();
+        for (int i = 0; i < 100 && WindowSystem::Get().Pump(); ++i) {
+        }
+        EndBy(signal);
+    }
+
+    [[noreturn]] void EndBy(int signal) {
+        std::fflush(nullptr);
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        std::_Exit(128 + signal); // should the signal be blocked
     }
 
     // Nobody is left to see or answer anything: the program gets the close
@@ -317,7 +511,7 @@ public:
 
     int ShowMessageBox(Window* owner, std::u16string_view text, std::u16string_view caption,
                        MessageBoxButtons buttons, MessageBoxIcon icon) override {
-        if (x11::DisplayLost()) // nobody can answer: as an unanswered box
+        if (x11::DisplayLost() || m_endingForSignal) // nobody answers: as an unanswered box
             return DefaultAnswer(buttons);
         return ShowMessageBoxDialog(owner, text, caption, buttons, icon);
     }
@@ -330,6 +524,7 @@ private:
     static inline SdlBackend* s_instance = nullptr;
     std::chrono::steady_clock::time_point m_start;
     bool m_ending = false;
+    bool m_endingForSignal = false;
     int m_waitsWhileEnding = 0;
 };
 

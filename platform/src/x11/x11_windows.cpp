@@ -182,6 +182,45 @@ void SetWindowClass(SDL_Window* window, std::u16string_view className) {
     XFlush(info.info.x11.display);
 }
 
+namespace {
+
+struct SdlX11Window {
+    Display* display = nullptr;
+    ::Window window = 0;
+};
+
+SdlX11Window X11WindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || g_lost || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return {};
+    return {info.info.x11.display, info.info.x11.window};
+}
+
+} // namespace
+
+void SetTransientFor(SDL_Window* window, SDL_Window* owner) {
+    SdlX11Window w = X11WindowOf(window);
+    SdlX11Window o = X11WindowOf(owner);
+    if (!w.display || !o.display)
+        return;
+    XSetTransientForHint(w.display, w.window, o.window);
+    XFlush(w.display);
+}
+
+void GiveFocus(SDL_Window* window) {
+    SdlX11Window w = X11WindowOf(window);
+    if (!w.display)
+        return;
+    // Only a viewable window may have the focus; anything else is an error
+    // the trap swallows (the window may be going meanwhile).
+    ErrorTrap trap(w.display);
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(w.display, w.window, &attributes) &&
+        attributes.map_state == IsViewable)
+        XSetInputFocus(w.display, w.window, RevertToParent, CurrentTime);
+}
+
 uint64_t FindWindow(std::u16string_view className, std::u16string_view title) {
     Display* d = Connection();
     if (!d)

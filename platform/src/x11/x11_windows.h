@@ -29,6 +29,12 @@ bool DisplayLost();
 const char* DisplayLossReason();
 // Sets WM_CLASS, which other programs find the window by.
 void SetWindowClass(SDL_Window* window, std::u16string_view className);
+// Marks a dialog as belonging to its owner (WM_TRANSIENT_FOR), before it is
+// shown, so that a window manager keeps it above the owner.
+void SetTransientFor(SDL_Window* window, SDL_Window* owner);
+// Gives the keyboard focus to the window when it is viewable. Without a
+// window manager nobody else does once the focused window goes.
+void GiveFocus(SDL_Window* window);
 // A viewable top-level window with this class (and title, when given); 0 if none.
 uint64_t FindWindow(std::u16string_view className, std::u16string_view title);
 // Raises it and asks the window manager (if any) to activate it.
