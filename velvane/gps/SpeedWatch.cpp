@@ -31,7 +31,7 @@ void SpeedWatch::Note(std::string_view line, SentenceType type) {
     m_lines = true;
     if (type == m_wanted && !m_speed) {
         // Both sentences carry the speed in field 7.
-        static_assert(RmcField::SpeedKnots == VtgField::SpeedKmh);
+        static_assert(static_cast<int>(RmcField::SpeedKnots) == static_cast<int>(VtgField::SpeedKmh));
         auto field = NmeaField(line, RmcField::SpeedKnots);
         if (field && !field->empty())
             m_speed = true;
