@@ -259,6 +259,24 @@ bool File::Flush() {
     return true;
 }
 
+bool File::Truncate(int64_t size) {
+    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0) {
+        SetLastErrorFromErrno(errno, "truncate \"" + Describe(m_devicePath) + "\"");
+        return false;
+    }
+    return true;
+}
+
+bool File::IsStillAtPath() const {
+    struct stat open {
+    }, named{};
+    if (::fstat(m_fd, &open) != 0 || open.st_nlink == 0)
+        return false;
+    auto host = HostPathOf(m_devicePath);
+    return host && ::stat(host->c_str(), &named) == 0 && named.st_ino == open.st_ino &&
+           named.st_dev == open.st_dev;
+}
+
 namespace {
 
 constexpr size_t NameLimit = 255; // bytes of one name on the host's file systems

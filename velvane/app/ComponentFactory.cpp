@@ -2,6 +2,8 @@
 
 #include "ini/IniText.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/FullLog.h"
+#include "instruments/SpeedLog.h"
 #include "instruments/SpeedoView.h"
 
 #include <array>
@@ -16,8 +18,6 @@ const PendingClass SpeedChart{u"SpeedChart", u"Geschw.", K::View};
 const PendingClass AltitudeChart{u"AltitudeChart", u"Höhe", K::View};
 const PendingClass AccelerationChart{u"AccelerationChart", u"Beschl.", K::View};
 const PendingClass Route{u"Route", u"Route", K::View};
-const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
-const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
 const PendingClass TopSpeed{u"TopSpeed", u"Vmax", K::Overlay};
 const PendingClass AverageSpeed{u"AverageSpeed", u"Ø-Geschw.", K::Overlay};
 const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
@@ -43,8 +43,8 @@ const std::array<const ComponentClass*, 23> Classes{
     &AccelerationChart,
     &Route,
     &BackgroundView::Class,
-    &FullLog,
-    &SpeedLog,
+    &FullLog::Class,
+    &SpeedLog::Class,
     &TopSpeed,
     &AverageSpeed,
     &SatCount,
