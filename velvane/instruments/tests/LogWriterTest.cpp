@@ -244,7 +244,7 @@ TEST_F(Receiving, SwitchingALogOffAndOnAppendsWithinTheMinuteAndStartsANewFileAf
             out += text.substr(at + 1, text.find('*', at) - at - 1) + " ";
         return out;
     };
-    EXPECT_EQ(numbers(device.Get(u"\\Logs\\t_061207_14-05.nmea")), "1 2 3 4 5 21 22 23 24 25 ");
+    EXPECT_EQ(numbers(device.Get(u"\\Logs\\t_061207_14-05.nmea")), "0 1 2 3 4 5 21 22 23 24 25 ");
     EXPECT_EQ(numbers(device.Get(u"\\Logs\\t_061207_14-06.nmea")), "66 67 68 69 70 ");
     EXPECT_EQ(receiver.SentenceListenerCount(), 0u) << "switched off, the log is gone";
 }
