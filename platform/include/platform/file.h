@@ -62,6 +62,7 @@ private:
     friend class AtomicFile;
     int m_fd;
     std::u16string m_devicePath;
+    std::filesystem::path m_hostPath; // as resolved when opened
     FileAccess m_access;
     bool m_writeFailed = false;
 };
