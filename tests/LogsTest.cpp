@@ -209,7 +209,7 @@ TEST_F(Logs, KillingTheProgramWhileItLogsLeavesOnlyWholeLines) {
     for (std::string& line : Lines(e2e::ReadFile(drive.string())))
         known.insert(std::move(line));
     const auto lines = Lines(e2e::ReadFile(nmea[0].string()));
-    EXPECT_GT(lines.size(), 20000u) << "killed while it logged";
+    EXPECT_GT(lines.size(), 1000u) << "killed while it logged";
     for (size_t i = 0; i < lines.size(); ++i)
         ASSERT_TRUE(known.count(lines[i])) << "line " << i + 1 << ": \"" << lines[i] << "\"";
 
