@@ -16,6 +16,7 @@
 #include "platform/host.h"
 #include "platform/testing/colors.h"
 #include "platform/testing/temp_device.h"
+#include "platform/window.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -134,6 +135,28 @@ TEST_F(LogTest, SpeedsAreWrittenAsTenthsWithABlank) {
     log.Load(u"\\v.ini"); // closes and appends again
     log.OnSpeed(12);
     EXPECT_EQ(device.Get(u"\\Logs\\v.txt"), "0.0 0.7 44.3 100.0 214748364.7 1.2 ");
+}
+
+TEST_F(LogTest, TheLastRecordsReachTheMediumInTimeWhenNoMoreCome) {
+    platform::WindowHandler handler;
+    platform::WindowOptions options;
+    options.className = u"Velvane";
+    options.rect = {0, 0, 480, 272};
+    platform::Window* window = platform::Window::Create(options, handler);
+    ASSERT_NE(window, nullptr);
+    {
+        Screen onWindow(window, 480, 272);
+        Settings(u"\\s.ini", u"[Settings]\r\nLogFile = \\Logs\\s.txt\r\n");
+        SpeedLog log(onWindow, 480, 272);
+        ASSERT_TRUE(log.Load(u"\\s.ini"));
+        log.OnSpeed(50); // and then the receiver goes quiet
+        EXPECT_TRUE(log.Recorder().HasUnsynced());
+        platform::headless::AdvanceClock(LogRecorder::SyncAgeMs - 100);
+        EXPECT_TRUE(log.Recorder().HasUnsynced()) << "not before it is due";
+        platform::headless::AdvanceClock(600);
+        EXPECT_FALSE(log.Recorder().HasUnsynced()) << "synced by the log's own timer";
+    }
+    window->Destroy();
 }
 
 // The receiver with a replayed port of these lines, and AnyTalker or not.
