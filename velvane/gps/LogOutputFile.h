@@ -24,11 +24,17 @@ public:
     bool Sync();
     // False once another program deleted, moved or replaced the file.
     bool IsStillThere() const;
+    // True when the file was empty when opened or its last byte was c.
+    bool EndedWith(char c) const {
+        return m_lastByte < 0 || m_lastByte == static_cast<unsigned char>(c);
+    }
     const std::u16string& Path() const { return m_file->DevicePath(); }
 
 private:
-    explicit LogOutputFile(std::unique_ptr<platform::File> file) : m_file(std::move(file)) {}
+    LogOutputFile(std::unique_ptr<platform::File> file, int lastByte)
+        : m_file(std::move(file)), m_lastByte(lastByte) {}
     std::unique_ptr<platform::File> m_file;
+    int m_lastByte; // -1: empty or new
 };
 
 } // namespace velvane

@@ -29,6 +29,7 @@ bool LogRecorder::OpenNow() {
     if (m_path.empty())
         return false;
     m_output = LogOutputFile::Open(LogFileName(m_path, m_parts, platform::GetLocalTime()));
+    m_endTornRecord = m_output && !m_recordEnd.empty() && !m_output->EndedWith(m_recordEnd.back());
     return m_output != nullptr;
 }
 
@@ -50,8 +51,15 @@ bool LogRecorder::WriteRecord(std::string_view record) {
     } else if (!m_output && !m_path.empty() && now - m_lastOpenAttempt >= ReopenPeriodMs) {
         OpenNow(); // the card may be back
     }
+    std::string ended;
+    if (m_endTornRecord) {
+        // One write, so the end and the record go in together or not at all.
+        ended = m_recordEnd + std::string(record);
+        record = ended;
+    }
     const uint32_t length = static_cast<uint32_t>(record.size());
     if (m_output && m_output->Write(record.data(), length) == length) {
+        m_endTornRecord = false;
         m_written = true;
         m_anyWritten = true;
         m_failing = false;

@@ -29,6 +29,10 @@ public:
     // False when no file is open afterwards.
     bool Open(std::u16string_view path, unsigned parts, uint32_t intervalMs);
     void Close();
+    // What ends each record ("\r\n" for lines). A file whose last record
+    // was cut (by a power cut, say) gets one first, so that the torn record
+    // stays apart from the whole ones that follow.
+    void SetRecordEnd(std::string_view end) { m_recordEnd = end; }
 
     // Writes the record unless it comes within the interval after the last
     // one written. True when the lamp may look different now. A record that
@@ -52,6 +56,8 @@ private:
     bool OpenNow();
 
     std::unique_ptr<LogOutputFile> m_output;
+    std::string m_recordEnd;
+    bool m_endTornRecord = false;
     std::u16string m_path;
     unsigned m_parts = 0;
     uint32_t m_intervalMs = 0;

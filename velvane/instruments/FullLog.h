@@ -13,7 +13,9 @@ public:
     // Section "FullLog", a log; it hears every line before anyone else.
     static const ComponentClassOf<FullLog> Class;
 
-    FullLog(Screen& owner, int width, int height) : LogWriter(owner, width, height) {}
+    FullLog(Screen& owner, int width, int height) : LogWriter(owner, width, height) {
+        SetRecordEnd("\r\n");
+    }
 
     int OnSection(std::u16string_view name) override;
     bool OnAttribute(int sectionId, std::u16string_view key, std::u16string_view value) override;

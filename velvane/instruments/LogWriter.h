@@ -51,6 +51,7 @@ public:
 
 protected:
     void WriteRecord(std::string_view record);
+    void SetRecordEnd(std::string_view end) { m_recorder.SetRecordEnd(end); }
     // Subclasses clear their own settings here; called by Load before parsing.
     virtual void ResetSettings() {}
 

@@ -11,7 +11,9 @@ public:
     // Section "SpeedLog", a log.
     static const ComponentClassOf<SpeedLog> Class;
 
-    SpeedLog(Screen& owner, int width, int height) : LogWriter(owner, width, height) {}
+    SpeedLog(Screen& owner, int width, int height) : LogWriter(owner, width, height) {
+        SetRecordEnd(" ");
+    }
 
     void OnSpeed(int32_t speed) override;
 };

@@ -139,6 +139,33 @@ TEST_F(LogRecorderTest, OpeningAgainAppendsWithinTheMinuteAndStartsAFileAfterIt)
     EXPECT_EQ(Read(u"\\Storage Card\\Logs\\t_061207_14-06.nmea"), "three\r\n");
 }
 
+TEST_F(LogRecorderTest, ARecordTornByAPowerCutStaysApartFromTheNextSession) {
+    const std::string line = "$GPRMC,2\r\n";
+    struct Case {
+        const char* name;
+        std::string before; // the file as the last session left it
+        std::string after;
+    } cases[] = {
+        {"no file", "", line},
+        {"whole lines", "$GPRMC,1\r\n", "$GPRMC,1\r\n" + line},
+        {"a torn line", "$GPRMC,1\r\n$GPG", "$GPRMC,1\r\n$GPG\r\n" + line},
+        {"zeros after the cut", std::string("$GP\0\0", 5), std::string("$GP\0\0\r\n", 7) + line},
+    };
+    for (const Case& c : cases) {
+        const fs::path file = device.HostPath(u"\\Storage Card\\Logs\\p.nmea");
+        fs::remove(file);
+        if (!c.before.empty())
+            device.Put(u"\\Storage Card\\Logs\\p.nmea", c.before);
+        LogRecorder log;
+        log.SetRecordEnd("\r\n");
+        ASSERT_TRUE(log.Open(u"\\Storage Card\\Logs\\p.nmea", 0, 0)) << c.name;
+        log.WriteRecord(line);
+        log.WriteRecord(line);
+        log.Close();
+        EXPECT_EQ(Read(u"\\Storage Card\\Logs\\p.nmea"), c.after + line) << c.name;
+    }
+}
+
 TEST_F(LogRecorderTest, WithoutAFileTheLampIsBadAndNothingIsWrittenAnywhere) {
     LogRecorder log;
     EXPECT_FALSE(log.Open(u"", LogNameDate | LogNameTime, 0));
