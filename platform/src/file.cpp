@@ -189,7 +189,9 @@ std::unique_ptr<File> File::Open(std::u16string_view devicePath, FileAccess acce
         SetLastError(ErrorCode::SharingViolation, "file in use: \"" + Describe(devicePath) + "\"");
         return nullptr;
     }
-    return std::unique_ptr<File>(new File(fd, std::u16string(devicePath), access));
+    std::unique_ptr<File> file(new File(fd, std::u16string(devicePath), access));
+    file->m_hostPath = std::move(*host);
+    return file;
 }
 
 bool File::Read(void* buffer, uint32_t size, uint32_t& got) {
@@ -257,6 +259,28 @@ bool File::Flush() {
         return false;
     }
     return true;
+}
+
+bool File::Truncate(int64_t size) {
+    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0) {
+        SetLastErrorFromErrno(errno, "truncate \"" + Describe(m_devicePath) + "\"");
+        return false;
+    }
+    return true;
+}
+
+bool File::IsStillAtPath() const {
+    struct stat open {
+    }, named{};
+    if (::fstat(m_fd, &open) != 0 || open.st_nlink == 0)
+        return false;
+    // The name as resolved at opening: resolving it again on every call would
+    // cost a lookup per folder, and a renamed folder fails the stat anyway.
+    std::optional<fs::path> host = m_hostPath;
+    if (host->empty())
+        host = HostPathOf(m_devicePath);
+    return host && ::stat(host->c_str(), &named) == 0 && named.st_ino == open.st_ino &&
+           named.st_dev == open.st_dev;
 }
 
 namespace {

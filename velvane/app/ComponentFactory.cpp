@@ -7,9 +7,11 @@
 #include "instruments/AverageSpeed.h"
 #include "instruments/BackgroundView.h"
 #include "instruments/Fps.h"
+#include "instruments/FullLog.h"
 #include "instruments/JourneyTime.h"
 #include "instruments/Odometer.h"
 #include "instruments/SpeedChart.h"
+#include "instruments/SpeedLog.h"
 #include "instruments/SpeedoView.h"
 #include "instruments/TopSpeed.h"
 #include "instruments/UphillGrade.h"
@@ -23,8 +25,6 @@ namespace {
 using K = EntryKind;
 
 const PendingClass Route{u"Route", u"Route", K::View};
-const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
-const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
 const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
 const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
 const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
@@ -43,8 +43,8 @@ const std::array<const ComponentClass*, 23> Classes{
     &AccelerationChart::Class,
     &Route,
     &BackgroundView::Class,
-    &FullLog,
-    &SpeedLog,
+    &FullLog::Class,
+    &SpeedLog::Class,
     &TopSpeed::Class,
     &AverageSpeed::Class,
     &SatCount,

@@ -117,6 +117,11 @@ void TachoModel::AddSentenceListener(SentenceListener* listener) {
         m_receiver->AddSentenceListener(listener);
 }
 
+void TachoModel::AddFirstSentenceListener(SentenceListener* listener) {
+    if (m_receiver)
+        m_receiver->AddSentenceListener(listener, ListPosition::Front);
+}
+
 void TachoModel::RemoveSentenceListener(SentenceListener* listener) {
     if (m_receiver)
         m_receiver->RemoveSentenceListener(listener);

@@ -106,6 +106,7 @@ public:
     // For components that read whole sentences.
     void AddSentenceListener(SentenceListener* listener) override;
     void RemoveSentenceListener(SentenceListener* listener) override;
+    void AddFirstSentenceListener(SentenceListener* listener) override;
 
     // 1 reads speeds from RMC, anything else from VTG. A speed source of the
     // other kind takes over all listeners of the current one. The choice is

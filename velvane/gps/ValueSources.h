@@ -22,6 +22,11 @@ public:
     // For components that read whole sentences.
     virtual void AddSentenceListener(SentenceListener* listener) = 0;
     virtual void RemoveSentenceListener(SentenceListener* listener) = 0;
+    // For one that must hear each line before every other listener (a log of
+    // what arrived). Sources that keep no order may add it anywhere.
+    virtual void AddFirstSentenceListener(SentenceListener* listener) {
+        AddSentenceListener(listener);
+    }
 
 protected:
     // Never deleted through this interface.

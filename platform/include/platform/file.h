@@ -50,6 +50,11 @@ public:
     int64_t Position() const;
     int64_t Size() const;
     bool Flush();
+    // Cuts the file to size bytes, as the device's end-of-file call does.
+    bool Truncate(int64_t size);
+    // False once the device path no longer names this open file: another
+    // program deleted, moved or replaced it.
+    bool IsStillAtPath() const;
     const std::u16string& DevicePath() const { return m_devicePath; }
 
 private:
@@ -57,6 +62,7 @@ private:
     friend class AtomicFile;
     int m_fd;
     std::u16string m_devicePath;
+    std::filesystem::path m_hostPath; // as resolved when opened
     FileAccess m_access;
     bool m_writeFailed = false;
 };

@@ -68,6 +68,9 @@ protected:
         for (auto skin :
              {u"\\Skins\\day.ini", u"\\Skins\\night.ini", u"\\Skins\\dusk.ini", u"\\Skins\\a.ini"})
             m_device.Put(skin, Utf16File(u""));
+        // Logs load their settings files: these write nothing.
+        for (auto log : {u"\\Logs\\nmea.ini", u"\\Logs\\fix.ini"})
+            m_device.Put(log, Utf16File(u""));
         m_device.Put(ConfigPath, Utf16File(u"[Speedo]\r\n"
                                            u"Initial = y\r\n"
                                            u"Ini = ..\\Skins\\day.ini\r\n"
@@ -346,13 +349,15 @@ TEST_F(MenuTreeTest, InstancesGoOnTheirScreenList) {
     MenuItem* item = menu.AddCommand(u"a", nullptr);
     a.SetItem(item);
     const size_t before = m_screen.Overlays().size(); // the splash may be there
+    const size_t logsBefore = m_screen.Logs().size(); // the configuration's log is on
     a.Execute();
     b.Execute();
     c.Execute();
     ASSERT_EQ(m_screen.Overlays().size(), before + 2);
     EXPECT_EQ(m_screen.Overlays()[before], overlays.GetDrawable(0));
     EXPECT_EQ(m_screen.Overlays()[before + 1], overlays.GetDrawable(1));
-    EXPECT_EQ(m_screen.Logs(), std::vector<Drawable*>{logs.GetDrawable(0)});
+    ASSERT_EQ(m_screen.Logs().size(), logsBefore + 1);
+    EXPECT_EQ(m_screen.Logs()[logsBefore], logs.GetDrawable(0));
     EXPECT_TRUE(item->IsChecked());
 
     a.Execute();
