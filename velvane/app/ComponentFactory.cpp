@@ -2,7 +2,14 @@
 
 #include "ini/IniText.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/Battery.h"
+#include "instruments/Clock.h"
+#include "instruments/Compass.h"
+#include "instruments/CustomText.h"
+#include "instruments/Hdop.h"
+#include "instruments/SatCount.h"
 #include "instruments/SpeedoView.h"
+#include "instruments/UniversalGps.h"
 
 #include <array>
 
@@ -20,19 +27,12 @@ const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
 const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
 const PendingClass TopSpeed{u"TopSpeed", u"Vmax", K::Overlay};
 const PendingClass AverageSpeed{u"AverageSpeed", u"Ø-Geschw.", K::Overlay};
-const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
 const PendingClass Odometer{u"Odometer", u"Kilometerzähler", K::Overlay};
 const PendingClass JourneyTime{u"JourneyTime", u"Fahrzeit", K::Overlay};
-const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
 const PendingClass Fps{u"FPS", u"FPS", K::Overlay};
-const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
-const PendingClass UniversalGps{u"UniversalGPS", u"UniversalGPS", K::Overlay};
 const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
 const PendingClass UphillGrade{u"UphillGrade", u"Steigung", K::Overlay};
 const PendingClass AccelerationOverlay{u"AccelerationOverlay", u"Beschleunigung", K::Overlay};
-const PendingClass Battery{u"Battery", u"Batterie", K::Overlay};
-const PendingClass Clock{u"Clock", u"Uhr", K::Overlay};
-const PendingClass Compass{u"Compass", u"Kompass", K::Overlay};
 
 // The match order: the first name that begins with a section's text wins,
 // so "Speedo" must stay ahead of "SpeedChart" and "SpeedLog".
@@ -47,19 +47,19 @@ const std::array<const ComponentClass*, 23> Classes{
     &SpeedLog,
     &TopSpeed,
     &AverageSpeed,
-    &SatCount,
+    &SatCount::Class,
     &Odometer,
     &JourneyTime,
-    &Hdop,
+    &Hdop::Class,
     &Fps,
-    &CustomText,
-    &UniversalGps,
+    &CustomText::Class,
+    &UniversalGps::Class,
     &GeoCache,
     &UphillGrade,
     &AccelerationOverlay,
-    &Battery,
-    &Clock,
-    &Compass,
+    &Battery::Class,
+    &Clock::Class,
+    &Compass::Class,
 };
 
 } // namespace
