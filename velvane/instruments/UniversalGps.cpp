@@ -14,10 +14,10 @@ namespace velvane {
 
 namespace {
 
-void AttachUniversalGps(ValueSources& sources, UniversalGps& overlay) {
+void AttachInfo(ValueSources& sources, UniversalGps& overlay) {
     sources.AddSentenceListener(&overlay);
 }
-void DetachUniversalGps(ValueSources& sources, UniversalGps& overlay) {
+void DetachInfo(ValueSources& sources, UniversalGps& overlay) {
     sources.RemoveSentenceListener(&overlay);
 }
 
@@ -30,7 +30,7 @@ constexpr std::string_view NoIndex = "Index?";
 } // namespace
 
 const ComponentClassOf<UniversalGps> UniversalGps::Class{
-    u"UniversalGPS", u"UniversalGPS", EntryKind::Overlay, AttachUniversalGps, DetachUniversalGps};
+    u"UniversalGPS", u"UniversalGPS", EntryKind::Overlay, AttachInfo, DetachInfo};
 
 UniversalGps::UniversalGps(Screen& owner, int width, int height)
     : TextOverlay(owner, width, height) {
