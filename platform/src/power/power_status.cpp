@@ -39,27 +39,29 @@ std::optional<int64_t> Number(const fs::path& supply, const char* name) {
     return value;
 }
 
-// Charge now and when full of one battery, in whatever unit it reports
-// (energy in uWh or charge in uAh); both from the same pair.
-bool ChargeOf(const fs::path& supply, int64_t& now, int64_t& full) {
-    for (const auto& [n, f] :
-         {std::pair{"energy_now", "energy_full"}, std::pair{"charge_now", "charge_full"}}) {
-        const std::optional<int64_t> a = Number(supply, n), b = Number(supply, f);
-        if (a && b && *b > 0 && *a >= 0) {
-            now = *a;
-            full = *b;
-            return true;
-        }
+// One battery's charge in percent: from its energy, else its charge, else
+// its own figure.
+std::optional<int> PercentOf(const fs::path& supply) {
+    for (const auto& [n, f] : {std::pair{"energy_now", "energy_full"},
+                               std::pair{"charge_now", "charge_full"}}) {
+        const std::optional<int64_t> now = Number(supply, n), full = Number(supply, f);
+        if (now && full && *full > 0 && *now >= 0)
+            return static_cast<int>(std::min<int64_t>((*now * 100 + *full / 2) / *full, 100));
     }
-    return false;
+    if (const std::optional<int64_t> percent = Number(supply, "capacity"))
+        return static_cast<int>(std::clamp<int64_t>(*percent, 0, 100));
+    return std::nullopt;
 }
 
 struct Tally {
     bool mainsSeen = false, mainsOnline = false;
     int batteries = 0;
     bool charging = false, discharging = false, full = false, critical = false;
-    int64_t chargeNow = 0, chargeFull = 0; // of batteries that report both
-    int percentSum = 0, percentCount = 0;  // of the others
+    // Energy is the only measure batteries can be added up by; without it
+    // on every one, their percentages are averaged.
+    int64_t energyNow = 0, energyFull = 0;
+    bool allEnergy = true;
+    int percentSum = 0, percentCount = 0;
     int64_t secondsLeft = -1;
     int64_t voltage = 0;
 };
@@ -73,12 +75,16 @@ void CountBattery(const fs::path& supply, Tally& t) {
     t.discharging |= state == "Discharging";
     t.full |= state == "Full";
     t.critical |= Attribute(supply, "capacity_level") == "Critical";
-    int64_t now = 0, full = 0;
-    if (ChargeOf(supply, now, full)) {
-        t.chargeNow += now;
-        t.chargeFull += full;
-    } else if (const std::optional<int64_t> percent = Number(supply, "capacity")) {
-        t.percentSum += static_cast<int>(std::clamp<int64_t>(*percent, 0, 100));
+    const std::optional<int64_t> now = Number(supply, "energy_now"),
+                                 full = Number(supply, "energy_full");
+    if (now && full && *full > 0 && *now >= 0) {
+        t.energyNow += *now;
+        t.energyFull += *full;
+    } else {
+        t.allEnergy = false;
+    }
+    if (const std::optional<int> percent = PercentOf(supply)) {
+        t.percentSum += *percent;
         ++t.percentCount;
     }
     if (const std::optional<int64_t> left = Number(supply, "time_to_empty_now"); left && *left >= 0)
@@ -140,17 +146,11 @@ bool GetSystemPowerStatus(SystemPowerStatus& status) {
         return true;
     }
     int percent = -1;
-    if (t.chargeFull > 0 || t.percentCount > 0) {
-        // Batteries with a charge count by it; the others by their percentage.
-        int64_t now = t.chargeNow, full = t.chargeFull;
-        if (t.percentCount > 0) {
-            const int64_t unit =
-                t.chargeFull > 0 ? t.chargeFull / (t.batteries - t.percentCount) : 100;
-            now += unit * t.percentSum / 100;
-            full += unit * t.percentCount;
-        }
-        percent = static_cast<int>(std::clamp<int64_t>((now * 100 + full / 2) / full, 0, 100));
-    }
+    if (t.allEnergy)
+        percent = static_cast<int>(
+            std::min<int64_t>((t.energyNow * 100 + t.energyFull / 2) / t.energyFull, 100));
+    else if (t.percentCount > 0)
+        percent = (t.percentSum + t.percentCount / 2) / t.percentCount;
     if (percent >= 0) {
         status.batteryLifePercent = static_cast<uint8_t>(percent);
         status.batteryFlag = BatteryLevelFlag(percent);
