@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <span>
 
 namespace fs = std::filesystem;
@@ -27,6 +28,11 @@ struct Panel {
     int batteryHeight;      // at 62 % the first segment is lit, the last one dark
     platform::Rect compass; // where the compass point is written
 };
+
+// Test names show the panel, not the bytes of the parameter.
+void PrintTo(const Panel& panel, std::ostream* out) {
+    *out << panel.screen;
+}
 
 class OverlaysSample : public ::testing::TestWithParam<Panel> {
 protected:
