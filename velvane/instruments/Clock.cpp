@@ -14,13 +14,13 @@ void AttachClock(ValueSources& sources, Clock& clock) {
     if (!clock.SetsSystemTime())
         return;
     sources.AddSentenceListener(&clock);
-    clock.Listening() = true;
+    clock.SetListening(true);
 }
 void DetachClock(ValueSources& sources, Clock& clock) {
     if (!clock.Listening())
         return;
     sources.RemoveSentenceListener(&clock);
-    clock.Listening() = false;
+    clock.SetListening(false);
 }
 
 void AppendNumber(std::u16string& out, unsigned value, size_t run) {

@@ -33,9 +33,10 @@ public:
     const std::u16string& Format() const { return m_format; }
     bool SetsSystemTime() const { return m_setSystemTime; }
     bool TimeSet() const { return m_timeSet; }
-    // Whether the descriptor registered it for sentences (detach undoes
-    // exactly that, whatever a reload changed since).
-    bool& Listening() { return m_listening; }
+    // Whether the descriptor registered it for sentences: detach undoes
+    // exactly that, whatever a reload changed since.
+    bool Listening() const { return m_listening; }
+    void SetListening(bool listening) { m_listening = listening; }
 
     // A time picture: h/hh 12-hour, H/HH 24-hour, m/mm minutes, s/ss
     // seconds, t/tt "A"/"AM" or "P"/"PM"; text in single quotes is copied,
