@@ -89,6 +89,8 @@ HostSettings ReadHostSettings(std::u16string_view defaultProgramFile) {
     std::string registry = Env("CE_REGISTRY");
     h.registry = registry.empty() ? std::filesystem::path(h.root.string() + ".registry")
                                   : std::filesystem::absolute(registry);
+    if (!Env("CE_POWER_SUPPLY").empty())
+        h.powerSupply = std::filesystem::absolute(Env("CE_POWER_SUPPLY"));
     std::string program = Env("CE_PROGRAM");
     h.programFile = program.empty() ? std::u16string(defaultProgramFile) : FromUtf8(program);
     return h;

@@ -6,14 +6,21 @@
 #include "instruments/AltitudeChart.h"
 #include "instruments/AverageSpeed.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/Battery.h"
+#include "instruments/Clock.h"
+#include "instruments/Compass.h"
+#include "instruments/CustomText.h"
 #include "instruments/Fps.h"
 #include "instruments/FullLog.h"
+#include "instruments/Hdop.h"
 #include "instruments/JourneyTime.h"
 #include "instruments/Odometer.h"
+#include "instruments/SatCount.h"
 #include "instruments/SpeedChart.h"
 #include "instruments/SpeedLog.h"
 #include "instruments/SpeedoView.h"
 #include "instruments/TopSpeed.h"
+#include "instruments/UniversalGps.h"
 #include "instruments/UphillGrade.h"
 
 #include <array>
@@ -25,14 +32,7 @@ namespace {
 using K = EntryKind;
 
 const PendingClass Route{u"Route", u"Route", K::View};
-const PendingClass SatCount{u"SatCount", u"Satelliten", K::Overlay};
-const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
-const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
-const PendingClass UniversalGps{u"UniversalGPS", u"UniversalGPS", K::Overlay};
 const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
-const PendingClass Battery{u"Battery", u"Batterie", K::Overlay};
-const PendingClass Clock{u"Clock", u"Uhr", K::Overlay};
-const PendingClass Compass{u"Compass", u"Kompass", K::Overlay};
 
 // The match order: the first name that begins with a section's text wins,
 // so "Speedo" must stay ahead of "SpeedChart" and "SpeedLog".
@@ -47,19 +47,19 @@ const std::array<const ComponentClass*, 23> Classes{
     &SpeedLog::Class,
     &TopSpeed::Class,
     &AverageSpeed::Class,
-    &SatCount,
+    &SatCount::Class,
     &Odometer::Class,
     &JourneyTime::Class,
-    &Hdop,
+    &Hdop::Class,
     &FpsOverlay::Class,
-    &CustomText,
-    &UniversalGps,
+    &CustomText::Class,
+    &UniversalGps::Class,
     &GeoCache,
     &UphillGrade::Class,
     &AccelerationOverlay::Class,
-    &Battery,
-    &Clock,
-    &Compass,
+    &Battery::Class,
+    &Clock::Class,
+    &Compass::Class,
 };
 
 } // namespace

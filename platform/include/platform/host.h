@@ -21,6 +21,8 @@ struct HostSettings {
     std::string keyboardCommand;                 // CE_KEYBOARD_COMMAND
     std::u16string programFile;                  // CE_PROGRAM: device path of the running program
     std::filesystem::path registry; // CE_REGISTRY: registry database, beside the device tree
+    // CE_POWER_SUPPLY: folder of battery and mains supplies, one folder each
+    std::filesystem::path powerSupply = "/sys/class/power_supply";
 };
 
 // Reads the environment. defaultProgramFile is the device path the program

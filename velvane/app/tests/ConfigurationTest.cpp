@@ -122,13 +122,13 @@ TEST_F(Configuration, EntriesAreTheRealOnesOrPending) {
     EXPECT_NE(empty->GetDrawable(), nullptr);
     empty->Deactivate();
 
-    auto clock = FindComponentClass(u"Clock")->CreateEntry(screen, &m_model);
-    EXPECT_EQ(clock->GetLabel(), u"Uhr");
+    auto clock = FindComponentClass(u"GeoCache")->CreateEntry(screen, &m_model);
+    EXPECT_EQ(clock->GetLabel(), u"GeoCache");
     EXPECT_TRUE(clock->Activate(u"\\missing.ini"));
     EXPECT_EQ(clock->GetDrawable(), nullptr);
     EXPECT_TRUE(clock->LoadIni(u"\\missing.ini")) << "files of a class not built yet are kept";
     auto copy = clock->Clone(screen, &m_model);
-    EXPECT_EQ(copy->GetLabel(), u"Uhr");
+    EXPECT_EQ(copy->GetLabel(), u"GeoCache");
     EXPECT_FALSE(copy->LoadIni(u"x")) << "a clone starts inactive";
     EXPECT_TRUE(platform::TranscriptLines().empty()) << "a pending class reports nothing";
 }
