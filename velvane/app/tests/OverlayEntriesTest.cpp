@@ -66,8 +66,9 @@ TEST_F(OverlayEntriesTest, SentenceReadersComeAndGoWithTheirEntry) {
         EXPECT_EQ(Listeners(), before + 1);
         m_model.Receiver()->DispatchLine(Gga);
         m_model.Receiver()->DispatchLine(Vtg);
-        if (c.shown)
+        if (c.shown) {
             EXPECT_EQ(Shown(entry->GetDrawable()), c.shown);
+        }
         entry->Deactivate();
         EXPECT_EQ(Listeners(), before);
     }
