@@ -2,6 +2,8 @@
 
 #include "ini/IniText.h"
 #include "instruments/BackgroundView.h"
+#include "instruments/GeoCacheOverlay.h"
+#include "instruments/RouteMapView.h"
 #include "instruments/SpeedoView.h"
 
 #include <array>
@@ -15,7 +17,6 @@ using K = EntryKind;
 const PendingClass SpeedChart{u"SpeedChart", u"Geschw.", K::View};
 const PendingClass AltitudeChart{u"AltitudeChart", u"Höhe", K::View};
 const PendingClass AccelerationChart{u"AccelerationChart", u"Beschl.", K::View};
-const PendingClass Route{u"Route", u"Route", K::View};
 const PendingClass FullLog{u"FullLog", u"NMEA-Daten", K::Log};
 const PendingClass SpeedLog{u"SpeedLog", u"Geschwindigkeit", K::Log};
 const PendingClass TopSpeed{u"TopSpeed", u"Vmax", K::Overlay};
@@ -27,7 +28,6 @@ const PendingClass Hdop{u"HDOP", u"Empfang", K::Overlay};
 const PendingClass Fps{u"FPS", u"FPS", K::Overlay};
 const PendingClass CustomText{u"CustomText", u"Text", K::Overlay};
 const PendingClass UniversalGps{u"UniversalGPS", u"UniversalGPS", K::Overlay};
-const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
 const PendingClass UphillGrade{u"UphillGrade", u"Steigung", K::Overlay};
 const PendingClass AccelerationOverlay{u"AccelerationOverlay", u"Beschleunigung", K::Overlay};
 const PendingClass Battery{u"Battery", u"Batterie", K::Overlay};
@@ -41,7 +41,7 @@ const std::array<const ComponentClass*, 23> Classes{
     &SpeedChart,
     &AltitudeChart,
     &AccelerationChart,
-    &Route,
+    &RouteMapView::Class,
     &BackgroundView::Class,
     &FullLog,
     &SpeedLog,
@@ -54,7 +54,7 @@ const std::array<const ComponentClass*, 23> Classes{
     &Fps,
     &CustomText,
     &UniversalGps,
-    &GeoCache,
+    &GeoCacheOverlay::Class,
     &UphillGrade,
     &AccelerationOverlay,
     &Battery,
