@@ -109,6 +109,11 @@ std::string ExpectedConfiguration() {
                  p +
                  u"Skins\\Leer\\Blau.ini\r\n"
                  u"\r\n"
+                 u"[Route]\r\n"
+                 u"InitialIni = " +
+                 p +
+                 u"Skins\\Karte\\Karte.ini\r\n"
+                 u"\r\n"
                  u"[FullLog]\r\n"
                  u"Ini = " +
                  p +
@@ -134,7 +139,12 @@ std::string ExpectedConfiguration() {
                  u"\r\n"
                  u"[Clock]\r\n"
                  u"Ini = " +
-                 p + u"Skins\\Overlays\\Uhr.ini\r\n");
+                 p +
+                 u"Skins\\Overlays\\Uhr.ini\r\n"
+                 u"\r\n"
+                 u"[GeoCache]\r\n"
+                 u"Ini = " +
+                 p + u"Skins\\Karte\\Ziel.ini\r\n");
 }
 
 } // namespace
@@ -199,15 +209,15 @@ TEST_F(Velvane, AutoSaveOffKeepsTheFilesAsTheyWere) {
 TEST_F(Velvane, TapsOpenAndToggleSubmenusAndChooseAView) {
     // With the sample's menu style (dx = dy = 6, ItemHeight 30, 5 a row on
     // 480 pixels) "Anzeige" is the box 100..188 x 6..36; its submenu's row
-    // lies at 48..78, "Leer" at 243..474.
+    // lies at 48..78, "Leer" in the middle third of it.
     struct Case {
         const char* taps;
         const char16_t* initialSection;
     } cases[] = {
-        {"tap 144 20\ntap 144 20\ntap 350 60\n", u"[Empty]\r\nInitial = y\r\n"},
+        {"tap 144 20\ntap 144 20\ntap 240 60\n", u"[Empty]\r\nInitial = y\r\n"},
         // A second tap on "Anzeige" closes its submenu again; a tap below
         // every row then closes the menu without choosing anything.
-        {"tap 144 20\ntap 144 20\ntap 144 20\ntap 350 60\n", u"[Speedo]\r\nInitial = y\r\n"},
+        {"tap 144 20\ntap 144 20\ntap 144 20\ntap 240 60\n", u"[Speedo]\r\nInitial = y\r\n"},
     };
     for (auto& c : cases) {
         UseSample();
