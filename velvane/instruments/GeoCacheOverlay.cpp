@@ -84,11 +84,11 @@ std::u16string CoordinateText(const GeoPosition& position) {
     return std::u16string(buffer, n);
 }
 
-void AttachGeoCache(ValueSources& sources, GeoCacheOverlay& overlay) {
+void Attach(ValueSources& sources, GeoCacheOverlay& overlay) {
     sources.AddPositionListener(&overlay);
 }
 
-void DetachGeoCache(ValueSources& sources, GeoCacheOverlay& overlay) {
+void Detach(ValueSources& sources, GeoCacheOverlay& overlay) {
     sources.RemovePositionListener(&overlay);
 }
 
@@ -325,7 +325,7 @@ void GeoCacheOverlay::Draw(platform::Canvas& canvas, int originX, int originY) {
     canvas.SetBackgroundMode(oldMode);
 }
 
-const ComponentClassOf<GeoCacheOverlay> GeoCacheOverlay::Class{
-    u"GeoCache", u"GeoCache", EntryKind::Overlay, AttachGeoCache, DetachGeoCache};
+const ComponentClassOf<GeoCacheOverlay> GeoCacheOverlay::Class{u"GeoCache", u"GeoCache",
+                                                               EntryKind::Overlay, Attach, Detach};
 
 } // namespace velvane
