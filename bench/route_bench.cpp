@@ -23,10 +23,15 @@ using namespace velvane;
 constexpr int Width = 800;
 constexpr int Height = 480;
 
+std::u16string Number(int64_t n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
 class BenchDevice : public platform::testing::TempDevice {
 public:
     BenchDevice() : TempDevice(u"\\Program Files\\Velvane\\Velvane.exe", Width, Height) {
-        const std::u16string points = std::to_u16string(RouteMapView::MaxRoutePoints);
+        const std::u16string points = Number(RouteMapView::MaxRoutePoints);
         Put(u"\\Skins\\route.ini",
             platform::testing::Utf16File(u"[Metrics]\r\nRoutePoints = " + points +
                                          u"\r\nMapSize = 1000\r\nRouteWidth = 3\r\n\r\n"
@@ -34,7 +39,7 @@ public:
                                          u"Longitude = W 070° 30.0000\r\nText = Ziel\r\n"));
         Put(u"\\Skins\\wide.ini",
             platform::testing::Utf16File(u"[Metrics]\r\nRoutePoints = " + points +
-                                         u"\r\nMapSize = 400000\r\nRouteWidth = 3\r\n"));
+                                         u"\r\nMapSize = 40000\r\nRouteWidth = 3\r\n"));
         Put(u"\\Skins\\speedo.ini",
             platform::testing::Utf16File(
                 u"[AnalogMetrics]\r\nX = 400\r\nY = 300\r\nRadius = 260\r\nNeedleStyle = 2\r\n"
@@ -51,6 +56,14 @@ GeoPosition DriveAt(uint64_t second) {
     return GeoPosition(int32_t(lat), int32_t(lon));
 }
 
+// Laps of a 9 by 11 km loop, an hour a lap: all of it on a 40 km map.
+GeoPosition LoopAt(uint64_t second) {
+    const double a = double(second) * 2 * 3.141592653589793 / 3600;
+    const double lat = -33.5 * 600000 + 24000 * std::sin(a) + double(second % 7);
+    const double lon = -70.7 * 600000 + 36000 * std::cos(a);
+    return GeoPosition(int32_t(lat), int32_t(lon));
+}
+
 struct Route {
     BenchDevice device;
     Screen screen{nullptr, Width, Height};
@@ -58,13 +71,18 @@ struct Route {
     std::unique_ptr<platform::Canvas> backBuffer = platform::Canvas::Create(Width, Height);
     uint64_t second = 0;
 
-    // The ring filled and wrapped once, the map following the drive.
-    bool Fill(const char16_t* skin) {
+    // The ring filled and wrapped once, then the map centred on the
+    // standpoint and following the drive. (Following while filling would
+    // re-centre some thousand times, each projecting the whole track.)
+    bool Fill(const char16_t* skin, GeoPosition (*drive)(uint64_t) = DriveAt) {
         if (!view.Load(skin))
             return false;
+        view.RunAction(RouteMapView::AutoMoveOff);
         const uint64_t n = uint64_t(view.Capacity()) + 1000;
         for (; second < n; ++second)
-            view.OnPosition(DriveAt(second));
+            view.OnPosition(drive(second));
+        view.RunAction(RouteMapView::CentreOnStandpoint);
+        view.RunAction(RouteMapView::AutoMoveOn);
         view.Draw(*backBuffer, 0, 0);
         return view.StoredCount() == view.Capacity();
     }
@@ -106,16 +124,19 @@ BENCHMARK(RouteFrameWithNewPosition)->Unit(benchmark::kMicrosecond);
 // each frame draws the track anew. The dearest case there is.
 void RouteFrameWholeTrackVisible(benchmark::State& state) {
     Route r;
-    if (!r.Fill(u"\\Skins\\wide.ini")) {
+    if (!r.Fill(u"\\Skins\\wide.ini", LoopAt)) {
         state.SkipWithError("route did not fill");
         return;
     }
+    r.view.RunAction(RouteMapView::AutoMoveOff);
+    const uint64_t builds = r.view.LayerBuilds();
     for (auto _ : state) {
-        r.view.OnPosition(DriveAt(r.second++));
+        r.view.OnPosition(LoopAt(r.second++));
         r.view.Draw(*r.backBuffer, 0, 0);
         benchmark::DoNotOptimize(r.backBuffer->Surface());
     }
     state.counters["points"] = r.view.StoredCount();
+    state.counters["rebuilds"] = double(r.view.LayerBuilds() - builds);
 }
 BENCHMARK(RouteFrameWholeTrackVisible)->Unit(benchmark::kMillisecond);
 
@@ -125,7 +146,7 @@ void RouteAddPosition(benchmark::State& state) {
     Route r;
     r.device.Put(u"\\Skins\\small.ini",
                  platform::testing::Utf16File(u"[Metrics]\r\nRoutePoints = " +
-                                              std::to_u16string(state.range(0)) + u"\r\n"));
+                                              Number(state.range(0)) + u"\r\n"));
     if (!r.Fill(u"\\Skins\\small.ini")) {
         state.SkipWithError("route did not fill");
         return;
@@ -158,6 +179,22 @@ void RouteMoveWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(RouteMoveWindow)->Unit(benchmark::kMillisecond);
+
+// The map re-centred on the standpoint: the whole track projected around
+// the new reference, and drawn anew.
+void RouteRecentre(benchmark::State& state) {
+    Route r;
+    if (!r.Fill(u"\\Skins\\route.ini")) {
+        state.SkipWithError("route did not fill");
+        return;
+    }
+    for (auto _ : state) {
+        r.view.RunAction(RouteMapView::CentreOnStandpoint);
+        r.view.Draw(*r.backBuffer, 0, 0);
+        benchmark::DoNotOptimize(r.backBuffer->Surface());
+    }
+}
+BENCHMARK(RouteRecentre)->Unit(benchmark::kMillisecond);
 
 void SpeedoFrameBeside(benchmark::State& state) {
     BenchDevice device;
