@@ -127,6 +127,11 @@ std::string ExpectedConfiguration() {
                  u"Skins\\Diagramm\\Punkte.ini\r\nIni = " + p +
                  u"Skins\\Diagramm\\Linie.ini\r\n"
                  u"\r\n"
+                 u"[Route]\r\n"
+                 u"InitialIni = " +
+                 p +
+                 u"Skins\\Karte\\Karte.ini\r\n"
+                 u"\r\n"
                  u"[FullLog]\r\n"
                  u"Ini = " +
                  p +
@@ -157,7 +162,12 @@ std::string ExpectedConfiguration() {
                  u"\r\n"
                  u"[FPS]\r\n"
                  u"Ini = " +
-                 p + u"Skins\\Diagramm\\FPS.ini\r\n");
+                 p + u"Skins\\Diagramm\\FPS.ini\r\n"
+                 u"\r\n"
+
+                 u"[GeoCache]\r\n"
+                 u"Ini = " +
+                 p + u"Skins\\Karte\\Ziel.ini\r\n");
 }
 
 } // namespace
@@ -230,7 +240,7 @@ TEST_F(Velvane, TapsOpenAndToggleSubmenusAndChooseAView) {
         {"tap 144 20\ntap 144 20\ntap 144 60\n", u"[Empty]\r\nInitial = y\r\n"},
         // A second tap on "Anzeige" closes its submenu again; a tap below
         // every row then closes the menu without choosing anything.
-        {"tap 144 20\ntap 144 20\ntap 144 20\ntap 350 60\n", u"[Speedo]\r\nInitial = y\r\n"},
+        {"tap 144 20\ntap 144 20\ntap 144 20\ntap 240 60\n", u"[Speedo]\r\nInitial = y\r\n"},
     };
     for (auto& c : cases) {
         UseSample();

@@ -12,9 +12,11 @@
 #include "instruments/CustomText.h"
 #include "instruments/Fps.h"
 #include "instruments/FullLog.h"
+#include "instruments/GeoCacheOverlay.h"
 #include "instruments/Hdop.h"
 #include "instruments/JourneyTime.h"
 #include "instruments/Odometer.h"
+#include "instruments/RouteMapView.h"
 #include "instruments/SatCount.h"
 #include "instruments/SpeedChart.h"
 #include "instruments/SpeedLog.h"
@@ -29,11 +31,6 @@ namespace velvane {
 
 namespace {
 
-using K = EntryKind;
-
-const PendingClass Route{u"Route", u"Route", K::View};
-const PendingClass GeoCache{u"GeoCache", u"GeoCache", K::Overlay};
-
 // The match order: the first name that begins with a section's text wins,
 // so "Speedo" must stay ahead of "SpeedChart" and "SpeedLog".
 const std::array<const ComponentClass*, 23> Classes{
@@ -41,7 +38,7 @@ const std::array<const ComponentClass*, 23> Classes{
     &SpeedChart::Class,
     &AltitudeChart::Class,
     &AccelerationChart::Class,
-    &Route,
+    &RouteMapView::Class,
     &BackgroundView::Class,
     &FullLog::Class,
     &SpeedLog::Class,
@@ -54,7 +51,7 @@ const std::array<const ComponentClass*, 23> Classes{
     &FpsOverlay::Class,
     &CustomText::Class,
     &UniversalGps::Class,
-    &GeoCache,
+    &GeoCacheOverlay::Class,
     &UphillGrade::Class,
     &AccelerationOverlay::Class,
     &Battery::Class,
