@@ -140,7 +140,7 @@ TEST(Route, ASouthWesternDriveOnTheMapAndTheArrowTowardsItsDestination) {
     // right and down of that, AutoMove's at (31, 141).
     const std::string script = "wait 1500\n"
                                // Anzeige > Route
-                               "tap 144 20\ntap 144 20\ntap 400 60\n"
+                               "tap 144 20\ntap 144 20\ntap 50 92\n"
                                "wait 40000\n" +
                                shot("map.png") + "tap 462 37\nwait 500\n" + shot("zoomed.png") +
                                "tap 462 147\nwait 30000\n" + shot("free.png") +

@@ -78,7 +78,7 @@ size_t MostReports(const std::filesystem::path& file) {
     return error ? 1 : static_cast<size_t>(size / 2 + 1);
 }
 
-bool ReadWith(std::string_view kind, std::u16string_view path, CheckReport& report,
+bool ReadWith(std::string_view kind, std::u16string_view path, CheckReport& /*report*/,
               std::string& why) {
     using namespace velvane;
     if (kind == "form")
@@ -99,11 +99,6 @@ bool ReadWith(std::string_view kind, std::u16string_view path, CheckReport& repo
         why =
             "\"" + std::string(kind) + "\" is not a kind of settings file; kinds: " + CheckKinds();
         return false;
-    }
-    if (dynamic_cast<const PendingClass*>(cls)) {
-        report.note = "the program does not read skins of \"" + platform::ToUtf8(cls->sectionName) +
-                      "\" yet; only the form of the file was checked";
-        return FormReader().Load(path);
     }
     auto entry = cls->CreateEntry(screen, nullptr);
     if (cls->kind == EntryKind::View)

@@ -111,11 +111,6 @@ TEST_F(IniCheck, KindsAreTheProgramsReadersAndAnUnknownOneIsNamed) {
     ASSERT_TRUE(empty) << why;
     EXPECT_TRUE(empty->messages.empty()) << Joined(*empty);
     EXPECT_TRUE(empty->note.empty());
-
-    // A class without its reader yet is checked for form only, and says so.
-    const auto clock = CheckSettingsFile(file, "Clock", why);
-    ASSERT_TRUE(clock) << why;
-    EXPECT_NE(clock->note.find("only the form"), std::string::npos) << clock->note;
 }
 
 } // namespace

@@ -182,25 +182,6 @@ TEST_F(MenuTreeTest, SelectingAViewMovesTheMarksAndTheSkinsItem) {
     EXPECT_EQ(saved.find(Utf16File(u"[Speedo]\r\nInitial", false)), std::string::npos);
 }
 
-TEST_F(MenuTreeTest, AViewNotBuiltYetShowsNothingAndKeepsItsSkins) {
-    m_device.Put(ConfigPath, Utf16File(u"[Speedo]\r\nInitial = y\r\n"
-                                       u"[Route]\r\nIni = ..\\Skins\\route.ini\r\n"));
-    m_model.Load(ConfigPath);
-    Menu& root = m_tree.Build();
-    Choose(Sub(root, {u"Anzeige"}), u"Route");
-    EXPECT_EQ(Labels(root), "Route|Anzeige|Log|Overlays|Velvane");
-    EXPECT_EQ(m_screen.View(), m_screen.StartViewIfAlive())
-        << "the old view is gone, nothing new is drawn";
-    EXPECT_EQ(Speedo().Entry().GetDrawable(), nullptr);
-    Menu& skins = Sub(root, {u"Route", u"Skins"});
-    Choose(skins, u"route");
-    EXPECT_EQ(Labels(skins), "Standard|route*|Skin Laden...")
-        << "a skin it cannot load yet is kept";
-    EXPECT_TRUE(MessageBoxes().empty());
-    Choose(Sub(root, {u"Anzeige"}), u"Tacho");
-    EXPECT_EQ(m_screen.View(), Speedo().Entry().GetDrawable());
-}
-
 // Records when it is taken down, and what the screen showed at that moment.
 class Blank : public Drawable {
 public:

@@ -43,7 +43,6 @@ NameSet NamesReadIn(const std::string& source) {
         std::regex(R"re(IsKey\(key,\s*u'(.)')re"),
         std::regex(R"re(\{u"([^"]+)",\s*&)re"),
         std::regex(R"re(SectionName\s*=\s*u"([^"]+)")re"),
-        std::regex(R"re(PendingClass\s+\w+\{u"([^"]+)")re"),
         std::regex(R"re(ComponentClassOf<\w+>\s+\w+::Class\{\s*u"([^"]+)")re"),
     };
     NameSet names;

@@ -238,15 +238,15 @@ TEST_F(GeoCacheOverlayTest, HeadingIsRenewedAfterTheMinimumMoveOnly) {
 TEST_F(GeoCacheOverlayTest, DistanceTexts) {
     const GeoPosition destination = Deg(-33.45, -70.66);
     auto overlay = Towards(destination);
-    // Along the meridian: the units of 11132/600 cm, each end cut to whole cm.
+    // Along the meridian: units of 11132/600 cm, rounded to whole cm.
     struct Case {
         int32_t units;
         uint32_t cm;
         const char16_t* text;
     };
     for (const Case& c :
-         {Case{0, 0, u"0.00m"}, Case{60, 1112, u"11.12m"}, Case{5389, 99983, u"999.83m"},
-          Case{5390, 100002, u"1.00km"}, Case{6654, 123452, u"1.23km"}}) {
+         {Case{0, 0, u"0.00m"}, Case{60, 1113, u"11.13m"}, Case{5389, 99984, u"999.84m"},
+          Case{5390, 100002, u"1.00km"}, Case{6654, 123454, u"1.23km"}}) {
         const GeoPosition p(destination.Latitude() + c.units, destination.Longitude());
         ASSERT_EQ(destination.DistanceTo(p), c.cm) << c.units;
         overlay->OnPosition(p);
