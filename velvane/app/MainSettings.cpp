@@ -47,6 +47,10 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
         m_saveOnExit = IniBool(value);
     else if (KeywordMatch(u"SpeedProtocol", key) == 0)
         m_speedProtocol = KeywordMatch(u"RMC", value) == 0 ? SpeedFromRmc : SpeedFromVtg;
+    else if (KeywordMatch(u"NightMenuIni", key) == 0)
+        m_nightMenuIni = ProgramPath(value);
+    else if (KeywordMatch(u"DayNight", key) == 0)
+        m_dayNight = (!value.empty() && KeywordMatch(u"auto", value) == 0) || IniBool(value);
     else
         return false;
     return true;
@@ -62,7 +66,9 @@ bool MainSettings::Save(std::u16string_view path) const {
         WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
         WritePath(out, u"MenuIni", m_menuIni) &&
         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
+        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG") &&
+        WritePath(out, u"NightMenuIni", m_nightMenuIni) &&
+        (!m_dayNight || WriteAttribute(out, u"DayNight", u"auto"));
     return written && file->Commit();
 }
 

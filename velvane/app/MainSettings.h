@@ -31,6 +31,14 @@ public:
     void SetSpeedProtocol(int protocol) { m_speedProtocol = protocol; }
     int PositionProtocol() const { return m_positionProtocol; }
 
+    // Night skins: "DayNight = auto" switches views and menu to them at dusk
+    // and back at dawn; the menu's night style. Both are written only when
+    // set, so files without them save back as they were.
+    bool DayNight() const { return m_dayNight; }
+    void SetDayNight(bool on) { m_dayNight = on; }
+    const std::u16string& NightMenuIni() const { return m_nightMenuIni; }
+    void SetNightMenuIni(std::u16string_view path) { m_nightMenuIni = path; }
+
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
     bool Save(std::u16string_view path) const;
@@ -46,6 +54,8 @@ private:
     bool m_saveOnExit = true;
     int m_speedProtocol = SpeedFromVtg;
     int m_positionProtocol = PositionFromGga;
+    bool m_dayNight = false;
+    std::u16string m_nightMenuIni;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the

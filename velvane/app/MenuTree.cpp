@@ -1,5 +1,6 @@
 #include "app/MenuTree.h"
 
+#include "app/DayNightSwitch.h"
 #include "app/FileDialogs.h"
 #include "app/GpsSettingsDialog.h"
 #include "app/Splash.h"
@@ -77,9 +78,13 @@ void AddInstanceMenus(Menu& parent, const Sections& sections, EntryKind kind,
 } // namespace
 
 MenuTree::MenuTree(Screen& screen, TachoModel& model, platform::Window* window)
-    : m_screen(screen), m_model(model), m_window(window) {}
+    : m_screen(screen), m_model(model), m_window(window) {
+    if (m_model.Settings().DayNight())
+        m_dayNight = std::make_unique<DayNightSwitch>(*this);
+}
 
 MenuTree::~MenuTree() {
+    m_dayNight.reset();
     if (m_screen.Top() == m_root.get())
         m_screen.SetTop(nullptr);
 }
@@ -126,6 +131,8 @@ Menu& MenuTree::Build() {
         initialView->Execute();
     for (ToggleInstanceCommand* toggle : toSwitchOn)
         toggle->Execute();
+    if (m_dayNight)
+        m_dayNight->Attach();
     return root;
 }
 
@@ -161,7 +168,11 @@ void MenuTree::AddVelvaneMenu(Menu& root) {
                               OpenIniFile(m_window, u"Menu-Ini öffnen");
                           if (!path)
                               return;
-                          m_model.Settings().SetMenuIni(*path);
+                          // The night style chosen by hand shows until dawn;
+                          // the day style stays what it was.
+                          MainSettings& settings = m_model.Settings();
+                          if (!settings.DayNight() || *path != settings.NightMenuIni())
+                              settings.SetMenuIni(*path);
                           if (m_root)
                               m_root->ReloadStyle(*path);
                       }));

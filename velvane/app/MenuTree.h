@@ -13,6 +13,7 @@ class Window;
 
 namespace velvane {
 
+class DayNightSwitch;
 class Screen;
 class SelectViewCommand;
 class SingleViewManager;
@@ -47,6 +48,8 @@ public:
     Screen& GetScreen() const { return m_screen; }
     TachoModel& Model() const { return m_model; }
     platform::Window* Window() const { return m_window; }
+    // Null unless the main settings ask for automatic night skins.
+    DayNightSwitch* DayNight() const { return m_dayNight.get(); }
 
 private:
     void AddVelvaneMenu(Menu& root);
@@ -57,6 +60,7 @@ private:
     std::unique_ptr<Menu> m_root;
     SelectViewCommand* m_currentViewCommand = nullptr;
     MenuItem* m_currentViewItem = nullptr;
+    std::unique_ptr<DayNightSwitch> m_dayNight;
 };
 
 } // namespace velvane

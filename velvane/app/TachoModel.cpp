@@ -203,8 +203,9 @@ bool TachoModel::Load(std::u16string_view path) {
     m_keepConfiguration = !path.empty() && !loaded && FileWasThere();
     if (m_views.empty() && m_screen) {
         const ComponentClass* speedo = FindComponentClass(u"Speedo");
-        m_views.push_back({std::make_unique<SingleViewManager>(speedo->CreateEntry(*m_screen, this)),
-                           speedo->sectionName});
+        m_views.push_back(
+            {std::make_unique<SingleViewManager>(speedo->CreateEntry(*m_screen, this)),
+             speedo->sectionName});
     }
     return loaded;
 }
@@ -261,7 +262,25 @@ bool TachoModel::OnAttribute(int sectionId, std::u16string_view key, std::u16str
     }
     if (KeywordMatch(u"InitialIni", key) == 0)
         return holder->AddInitialIni(Listed(JoinPath(value, m_configurationFolder))) >= 0;
+    if (sectionId == ViewSection && KeywordMatch(u"NightIni", key) == 0)
+        return AddNightIni(*m_views.back().holder, value);
     return false;
+}
+
+bool TachoModel::AddNightIni(SingleViewManager& view, std::u16string_view value) {
+    // The night skin is one of the view's skins, so the menu offers it; a
+    // file not listed yet joins the list.
+    std::u16string path = JoinPath(value, m_configurationFolder);
+    int index = -1;
+    for (int i = 0; i < view.Count() && index < 0; ++i)
+        if (*view.GetPath(i) == path)
+            index = i;
+    if (index < 0)
+        index = view.AddIni(Listed(std::move(path)));
+    if (index < 0)
+        return false;
+    view.SetNightIndex(index);
+    return true;
 }
 
 const std::u16string& TachoModel::Listed(std::u16string path) {
@@ -345,31 +364,45 @@ bool TachoModel::Save(Writes writes, bool& mainSettingsWritten) {
 
 namespace {
 
-// One section: header, the "Initial" mark for the view shown, and the files
-// with the active ones as "InitialIni".
+// Which file a save marks as current: for a view that switches at dusk,
+// the day skin, whatever the hour of the save.
+bool SavedActive(const IniFileList& holder, int index, bool dayNight) {
+    auto* view = dynamic_cast<const SingleViewManager*>(&holder);
+    if (dayNight && view && view->NightIndex() >= 0)
+        return index == view->DayIndex();
+    return holder.IsActive(index);
+}
+
+// One section: header, the "Initial" mark for the view shown, the files
+// with the active ones as "InitialIni", and a view's night skin.
 bool WriteHolder(platform::File& out, std::u16string_view name, const IniFileList& holder,
-                 bool initial, const std::u16string& folder) {
+                 bool initial, const std::u16string& folder, bool dayNight) {
     if (!WriteSection(out, name))
         return false;
     if (initial && !WriteAttribute(out, u"Initial", u"y"))
         return false;
     for (int i = 0; i < holder.Count(); ++i) {
         std::u16string relative = RelativePath(*holder.GetPath(i), folder);
-        if (!WriteAttribute(out, holder.IsActive(i) ? u"InitialIni" : u"Ini", relative))
+        if (!WriteAttribute(out, SavedActive(holder, i, dayNight) ? u"InitialIni" : u"Ini",
+                            relative))
             return false;
     }
+    auto* view = dynamic_cast<const SingleViewManager*>(&holder);
+    if (view && view->NightIndex() >= 0 &&
+        !WriteAttribute(out, u"NightIni", RelativePath(*view->GetPath(view->NightIndex()), folder)))
+        return false;
     return true;
 }
 
 template <class Holder>
 bool WriteBlock(platform::File& out, const std::vector<Section<Holder>>& sections,
-                const IniFileList* initial, const std::u16string& folder) {
+                const IniFileList* initial, const std::u16string& folder, bool dayNight) {
     for (size_t i = 0; i < sections.size(); ++i) {
         if (i > 0 && !WriteLine(out, {}))
             return false;
         const Section<Holder>& section = sections[i];
         if (!WriteHolder(out, section.name, *section.holder, section.holder.get() == initial,
-                         folder))
+                         folder, dayNight))
             return false;
     }
     return true;
@@ -383,11 +416,14 @@ bool TachoModel::WriteConfiguration(const std::u16string& path) const {
         return false;
     platform::File& out = file->Stream();
     const std::u16string folder = FolderOf(path);
+    const bool dayNight = m_settings.DayNight();
     // An empty line closes every block that has sections, except the last.
-    bool written =
-        WriteByteOrderMark(out) && WriteBlock(out, m_views, m_initialView, folder) &&
-        (m_views.empty() || WriteLine(out, {})) && WriteBlock(out, m_logs, nullptr, folder) &&
-        (m_logs.empty() || WriteLine(out, {})) && WriteBlock(out, m_overlays, nullptr, folder);
+    bool written = WriteByteOrderMark(out) &&
+                   WriteBlock(out, m_views, m_initialView, folder, dayNight) &&
+                   (m_views.empty() || WriteLine(out, {})) &&
+                   WriteBlock(out, m_logs, nullptr, folder, dayNight) &&
+                   (m_logs.empty() || WriteLine(out, {})) &&
+                   WriteBlock(out, m_overlays, nullptr, folder, dayNight);
     return written && file->Commit();
 }
 

@@ -123,6 +123,8 @@ private:
     void ReleaseHolders();
     // Remembers a path the configuration lists.
     const std::u16string& Listed(std::u16string path);
+    // "NightIni" of a view section.
+    bool AddNightIni(SingleViewManager& view, std::u16string_view value);
     // The whole file through an atomic replacement; false on any failure.
     bool WriteConfiguration(const std::u16string& path) const;
 

@@ -20,18 +20,26 @@ SingleViewManager::~SingleViewManager() {
 int SingleViewManager::AddInitialIni(std::u16string_view path) {
     int index = AddIni(path);
     if (index >= 0)
-        m_current = index;
+        SetCurrentIndex(index);
     return index;
+}
+
+void SingleViewManager::SetCurrentIndex(int index) {
+    m_current = index;
+    if (index != m_night)
+        m_day = index;
 }
 
 void SingleViewManager::RemoveIni(int index) {
     if (index < 0 || index >= Count())
         return;
     IniFileList::RemoveIni(index);
-    if (index == m_current)
-        m_current = -1;
-    else if (index < m_current)
-        --m_current;
+    for (int* kept : {&m_current, &m_night, &m_day}) {
+        if (index == *kept)
+            *kept = -1;
+        else if (index < *kept)
+            --*kept;
+    }
 }
 
 Drawable* SingleViewManager::Activate() {
@@ -50,7 +58,7 @@ void SingleViewManager::Deactivate() {
 }
 
 bool SingleViewManager::ChangeIni(int index) {
-    m_current = index;
+    SetCurrentIndex(index);
     if (m_active)
         return m_entry->LoadIni(PathOrDefaults(GetPath(index)));
     platform::MessageBox(nullptr, u"SingleViewManager::ChangeIni", u"Fehler",

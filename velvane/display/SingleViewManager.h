@@ -32,12 +32,23 @@ public:
 
     bool IsShown() const { return m_active; }
     int CurrentIndex() const { return m_current; }
+
+    // The skin for the night (-1: none); it is one of the listed files.
+    void SetNightIndex(int index) { m_night = index; }
+    int NightIndex() const { return m_night; }
+    // The last current skin that was not the night skin: what the view
+    // returns to at dawn, and what a save keeps as current.
+    int DayIndex() const { return m_day; }
+    // Makes index current without loading it, for a view not shown.
+    void SetCurrentIndex(int index);
     ComponentEntry& Entry() const { return *m_entry; }
 
 private:
     std::unique_ptr<ComponentEntry> m_entry;
     bool m_active = false;
     int m_current = -1;
+    int m_night = -1;
+    int m_day = -1;
 };
 
 } // namespace velvane
