@@ -47,6 +47,8 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
         m_saveOnExit = IniBool(value);
     else if (KeywordMatch(u"SpeedProtocol", key) == 0)
         m_speedProtocol = KeywordMatch(u"RMC", value) == 0 ? SpeedFromRmc : SpeedFromVtg;
+    else if (KeywordMatch(u"Units", key) == 0)
+        return ParseUnitSystem(value, m_unitSystem);
     else
         return false;
     return true;
@@ -62,7 +64,10 @@ bool MainSettings::Save(std::u16string_view path) const {
         WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
         WritePath(out, u"MenuIni", m_menuIni) &&
         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
+        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG") &&
+        // Written only when chosen, so that a file without it stays as it was.
+        (m_unitSystem == UnitSystem::Metric ||
+         WriteAttribute(out, u"Units", UnitSystemName(m_unitSystem)));
     return written && file->Commit();
 }
 

@@ -2,6 +2,7 @@
 // The main settings, "Velvane.ini" beside the program: which GPS settings,
 // configuration and menu style files to use, whether to save on exit, and
 // which sentence supplies the speed.
+#include "display/Units.h"
 #include "ini/IniParser.h"
 
 #include <string>
@@ -31,6 +32,10 @@ public:
     void SetSpeedProtocol(int protocol) { m_speedProtocol = protocol; }
     int PositionProtocol() const { return m_positionProtocol; }
 
+    // What speeds, distances and altitudes are shown in; metric when absent.
+    velvane::UnitSystem UnitSystem() const { return m_unitSystem; }
+    void SetUnitSystem(velvane::UnitSystem system) { m_unitSystem = system; }
+
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
     bool Save(std::u16string_view path) const;
@@ -46,6 +51,7 @@ private:
     bool m_saveOnExit = true;
     int m_speedProtocol = SpeedFromVtg;
     int m_positionProtocol = PositionFromGga;
+    velvane::UnitSystem m_unitSystem = velvane::UnitSystem::Metric;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the
