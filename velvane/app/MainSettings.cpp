@@ -51,6 +51,8 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
         m_nightMenuIni = ProgramPath(value);
     else if (KeywordMatch(u"DayNight", key) == 0)
         m_dayNight = (!value.empty() && KeywordMatch(u"auto", value) == 0) || IniBool(value);
+    else if (KeywordMatch(u"Units", key) == 0)
+        return ParseUnitSystem(value, m_unitSystem);
     else
         return false;
     return true;
@@ -68,7 +70,10 @@ bool MainSettings::Save(std::u16string_view path) const {
         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
         WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG") &&
         WritePath(out, u"NightMenuIni", m_nightMenuIni) &&
-        (!m_dayNight || WriteAttribute(out, u"DayNight", u"auto"));
+        (!m_dayNight || WriteAttribute(out, u"DayNight", u"auto")) &&
+        // Written only when chosen, so that a file without it stays as it was.
+        (m_unitSystem == UnitSystem::Metric ||
+         WriteAttribute(out, u"Units", UnitSystemName(m_unitSystem)));
     return written && file->Commit();
 }
 

@@ -2,6 +2,7 @@
 // The main settings, "Velvane.ini" beside the program: which GPS settings,
 // configuration and menu style files to use, whether to save on exit, and
 // which sentence supplies the speed.
+#include "display/Units.h"
 #include "ini/IniParser.h"
 
 #include <string>
@@ -39,6 +40,10 @@ public:
     const std::u16string& NightMenuIni() const { return m_nightMenuIni; }
     void SetNightMenuIni(std::u16string_view path) { m_nightMenuIni = path; }
 
+    // What speeds, distances and altitudes are shown in; metric when absent.
+    velvane::UnitSystem UnitSystem() const { return m_unitSystem; }
+    void SetUnitSystem(velvane::UnitSystem system) { m_unitSystem = system; }
+
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
     bool Save(std::u16string_view path) const;
@@ -56,6 +61,7 @@ private:
     int m_positionProtocol = PositionFromGga;
     bool m_dayNight = false;
     std::u16string m_nightMenuIni;
+    velvane::UnitSystem m_unitSystem = velvane::UnitSystem::Metric;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the

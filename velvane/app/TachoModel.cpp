@@ -155,6 +155,9 @@ bool TachoModel::StartUp() {
 
 bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
     m_keepMainSettings = !LoadMainSettings(m_settings) && FileWasThere();
+    // Before the configuration makes any component.
+    if (m_screen)
+        m_screen->SetUnits(Units(m_settings.UnitSystem()));
     CreateReceiver();
     SetSpeedProtocol(m_settings.SpeedProtocol());
     for (;;) {

@@ -4,6 +4,7 @@
 // its built-in start view, and it turns any number of redraw requests between
 // two paints into one invalidation of the window.
 #include "display/Drawable.h"
+#include "display/Units.h"
 
 #include <memory>
 #include <vector>
@@ -59,6 +60,11 @@ public:
 
     platform::Window* Window() const { return m_window; }
 
+    // What the components show speeds, distances and altitudes in. Set before
+    // the components are made: some take their unit texts when built.
+    const velvane::Units& Units() const { return m_units; }
+    void SetUnits(const velvane::Units& units) { m_units = units; }
+
 protected:
     // The one place the window is touched; tests count the calls here.
     virtual void InvalidateWindow();
@@ -68,6 +74,7 @@ private:
     std::unique_ptr<StartView> NewStartView();
 
     platform::Window* m_window;
+    velvane::Units m_units;
     bool m_redrawPending = false;
     Drawable* m_view = nullptr;
     Drawable* m_top = nullptr;

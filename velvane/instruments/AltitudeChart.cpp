@@ -1,14 +1,15 @@
 #include "instruments/AltitudeChart.h"
 
+#include "display/Screen.h"
 #include "gps/ValueSources.h"
 
 namespace velvane {
 
 AltitudeChart::AltitudeChart(Screen& owner, int width, int height)
-    : ChartView(owner, width, height, u"[m]") {}
+    : ChartView(owner, width, height, u"[" + std::u16string(owner.Units().AltitudeUnit()) + u"]") {}
 
 void AltitudeChart::OnAltitude(int32_t altitude) {
-    Hand(altitude / 10);
+    Hand(Owner().Units().Altitude(altitude) / 10);
 }
 
 namespace {

@@ -36,7 +36,8 @@ bool AverageSpeed::Load(std::u16string_view path) {
 int AverageSpeed::FormatText(char16_t* buffer, int capacity) {
     if (m_count == 0)
         return CopyText(u"-.- Ø", buffer, capacity);
-    const uint32_t average = m_sum / m_count;
+    const auto average =
+        static_cast<uint32_t>(Owner().Units().Speed(static_cast<int32_t>(m_sum / m_count)));
     return CopyText(Decimal(average / 10) + u"." + Decimal(average % 10) + u" Ø", buffer, capacity);
 }
 

@@ -1,11 +1,11 @@
 #include "instruments/GeoCacheOverlay.h"
 
+#include "display/Screen.h"
 #include "gps/ValueSources.h"
 #include "ini/IniText.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace velvane {
 
@@ -69,13 +69,6 @@ constexpr Template Templates[] = {
 int Bounded(int64_t v) {
     return static_cast<int>(
         std::clamp<int64_t>(v, -GeoCacheOverlay::MaxExtent, GeoCacheOverlay::MaxExtent));
-}
-
-std::u16string Widen(const char* text) {
-    std::u16string out;
-    for (; *text; ++text)
-        out += static_cast<char16_t>(static_cast<unsigned char>(*text));
-    return out;
 }
 
 std::u16string CoordinateText(const GeoPosition& position) {
@@ -284,13 +277,7 @@ void GeoCacheOverlay::OnPosition(const GeoPosition& position) {
         }
     }
 
-    const uint32_t d = m_destination.DistanceTo(position);
-    char text[32];
-    if (d < 100000)
-        std::snprintf(text, sizeof text, "%u.%02um", d / 100, d % 100);
-    else
-        std::snprintf(text, sizeof text, "%u.%02ukm", d / 100000, (d % 100000) / 1000);
-    m_distanceText = Widen(text);
+    m_distanceText = Owner().Units().DistanceText(m_destination.DistanceTo(position));
 }
 
 void GeoCacheOverlay::Draw(platform::Canvas& canvas, int originX, int originY) {

@@ -96,11 +96,7 @@ bool Odometer::OnAttribute(int sectionId, std::u16string_view key, std::u16strin
 }
 
 int Odometer::FormatText(char16_t* buffer, int capacity) {
-    const std::u16string text =
-        m_total > 99999
-            ? Decimal(m_total / 100000) + u"." + TwoDigits(m_total % 100000 / 1000) + u"km"
-            : Decimal(m_total / 100) + u"." + TwoDigits(m_total % 100) + u"m";
-    return CopyText(text, buffer, capacity);
+    return CopyText(Owner().Units().DistanceText(m_total), buffer, capacity);
 }
 
 bool Odometer::OnTap(int x, int y) {

@@ -1,14 +1,15 @@
 #include "instruments/SpeedChart.h"
 
+#include "display/Screen.h"
 #include "gps/ValueSources.h"
 
 namespace velvane {
 
 SpeedChart::SpeedChart(Screen& owner, int width, int height)
-    : ChartView(owner, width, height, u"[km/h]") {}
+    : ChartView(owner, width, height, u"[" + std::u16string(owner.Units().SpeedUnit()) + u"]") {}
 
 void SpeedChart::OnSpeed(int32_t speed) {
-    Hand(speed / 10);
+    Hand(Owner().Units().Speed(speed) / 10);
 }
 
 namespace {

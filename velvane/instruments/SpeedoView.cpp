@@ -1,6 +1,7 @@
 #include "instruments/SpeedoView.h"
 #include "instruments/MissingBitmapNotice.h"
 
+#include "display/Screen.h"
 #include "gps/ValueSources.h"
 #include "ini/IniPath.h"
 #include "ini/IniText.h"
@@ -301,7 +302,7 @@ bool SpeedoView::DigitalMetric(std::u16string_view key, std::u16string_view valu
 void SpeedoView::OnSpeed(int32_t speed) {
     // Sources never send negative speeds; should one arrive, it is a stop,
     // not four billion tenths.
-    m_speed = speed < 0 ? 0u : static_cast<uint32_t>(speed);
+    m_speed = speed < 0 ? 0u : static_cast<uint32_t>(Owner().Units().Speed(speed));
     RequestRedraw();
 }
 
@@ -402,7 +403,7 @@ void SpeedoView::DrawScale(Canvas& canvas) {
         using namespace platform::TextFlag;
         const int top = m_height - m_analog.yUnit - m_analog.digitSize;
         Rect unit{m_analog.xUnit, top, m_width, top + m_analog.digitSize};
-        canvas.DrawText(UnitText, unit, SingleLine | NoClip | NoPrefix);
+        canvas.DrawText(Owner().Units().SpeedUnit(), unit, SingleLine | NoClip | NoPrefix);
     }
 }
 

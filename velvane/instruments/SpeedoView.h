@@ -20,7 +20,6 @@ public:
     // Section "Speedo", a view; it listens to speeds while it is shown.
     static const ComponentClassOf<SpeedoView> Class;
 
-    static constexpr char16_t UnitText[] = u"km/h";
     // Speeds (km/h) past this get no ticks: a mistyped MaxSpeed must not
     // keep the device drawing ticks for minutes.
     static constexpr uint32_t MaxTickSpeed = 100000;
@@ -83,7 +82,8 @@ public:
     int OnSection(std::u16string_view name) override;
     int FirstSectionId() override;
 
-    // Tenths of km/h.
+    // Tenths of km/h; kept, drawn and compared with the scale in the shown
+    // unit, so a skin's speeds count in whatever the dashboard shows.
     void OnSpeed(int32_t speed) override;
 
     const Analog& AnalogSettings() const { return m_analog; }

@@ -25,11 +25,12 @@ const ComponentClassOf<TopSpeed> TopSpeed::Class{u"TopSpeed", u"Vmax", EntryKind
 TopSpeed::TopSpeed(Screen& owner, int width, int height) : TextOverlay(owner, width, height) {}
 
 int TopSpeed::FormatText(char16_t* buffer, int capacity) {
+    const Units& units = Owner().Units();
+    const std::u16string unit(units.SpeedUnit());
     if (m_maximum < 0)
-        return CopyText(u"-.-km/h", buffer, capacity);
-    const auto maximum = static_cast<uint32_t>(m_maximum);
-    return CopyText(Decimal(maximum / 10) + u"." + Decimal(maximum % 10) + u"km/h", buffer,
-                    capacity);
+        return CopyText(u"-.-" + unit, buffer, capacity);
+    const auto maximum = static_cast<uint32_t>(units.Speed(m_maximum));
+    return CopyText(Decimal(maximum / 10) + u"." + Decimal(maximum % 10) + unit, buffer, capacity);
 }
 
 bool TopSpeed::OnTap(int x, int y) {
