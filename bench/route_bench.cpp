@@ -120,8 +120,9 @@ void RouteFrameWithNewPosition(benchmark::State& state) {
 }
 BENCHMARK(RouteFrameWithNewPosition)->Unit(benchmark::kMicrosecond);
 
-// The whole track on screen: every new position drops a visible piece, so
-// each frame draws the track anew. The dearest case there is.
+// The whole track on screen: every new position drops a visible piece, and
+// each frame draws again the area where it showed, with all the laps that
+// cross it. The dearest case there is.
 void RouteFrameWholeTrackVisible(benchmark::State& state) {
     Route r;
     if (!r.Fill(u"\\Skins\\wide.ini", LoopAt)) {
