@@ -560,9 +560,15 @@ void RouteMapView::IndexSegment(int chrono) {
     if (!SegmentArea(chrono, area))
         return;
     const uint64_t serial = SerialOf(chrono);
-    for (int cy = area.top / CellSize; cy <= (area.bottom - 1) / CellSize; ++cy)
-        for (int cx = area.left / CellSize; cx <= (area.right - 1) / CellSize; ++cx)
-            m_cells[size_t(cy * m_cellColumns + cx)].segments.push_back(serial);
+    for (int cy = area.top / CellSize; cy <= (area.bottom - 1) / CellSize; ++cy) {
+        for (int cx = area.left / CellSize; cx <= (area.right - 1) / CellSize; ++cx) {
+            auto& runs = m_cells[size_t(cy * m_cellColumns + cx)].runs;
+            if (!runs.empty() && runs.back().second + 1 == serial)
+                runs.back().second = serial;
+            else
+                runs.emplace_back(serial, serial);
+        }
+    }
 }
 
 // Lists the segments the layer holds, oldest first.
@@ -587,24 +593,28 @@ void RouteMapView::RedrawArea(const Rect& area) {
     }
     if (!m_indexed)
         BuildIndex();
+    // Runs of chronological indices, dropped segments left out.
     const uint64_t oldest = SerialOf(0);
-    std::vector<int> chronos;
+    std::vector<std::pair<int, int>> runs;
     for (int cy = area.top / CellSize; cy <= (area.bottom - 1) / CellSize; ++cy) {
         for (int cx = area.left / CellSize; cx <= (area.right - 1) / CellSize; ++cx) {
             Cell& cell = m_cells[size_t(cy * m_cellColumns + cx)];
-            while (cell.head < cell.segments.size() && cell.segments[cell.head] < oldest)
+            while (cell.head < cell.runs.size() && cell.runs[cell.head].second < oldest)
                 ++cell.head;
-            if (cell.head > 256 && 2 * cell.head > cell.segments.size()) {
-                cell.segments.erase(cell.segments.begin(),
-                                    cell.segments.begin() + std::ptrdiff_t(cell.head));
+            if (cell.head > 64 && 2 * cell.head > cell.runs.size()) {
+                cell.runs.erase(cell.runs.begin(), cell.runs.begin() + std::ptrdiff_t(cell.head));
                 cell.head = 0;
             }
-            for (size_t j = cell.head; j < cell.segments.size(); ++j)
-                chronos.push_back(int(cell.segments[j] - oldest));
+            for (size_t j = cell.head; j < cell.runs.size(); ++j)
+                runs.emplace_back(int(std::max(cell.runs[j].first, oldest) - oldest),
+                                  int(cell.runs[j].second - oldest));
         }
     }
-    std::sort(chronos.begin(), chronos.end());
-    chronos.erase(std::unique(chronos.begin(), chronos.end()), chronos.end());
+    std::sort(runs.begin(), runs.end());
+    std::vector<int> chronos;
+    for (const auto& [first, last] : runs)
+        for (int i = std::max(first, chronos.empty() ? first : chronos.back() + 1); i <= last; ++i)
+            chronos.push_back(i);
 
     const int width = area.Width(), height = area.Height();
     if (!m_patch || m_patch->Width() < width || m_patch->Height() < height) {

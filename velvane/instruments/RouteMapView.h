@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velvane {
@@ -208,10 +209,12 @@ private:
     uint64_t m_layerBuilds = 0;
 
     // The layer's segments by the cells of the view they may colour, each
-    // named by the number of its first point and listed oldest first, so
-    // that the oldest is dropped from the front. Built when first needed.
+    // named by the number of its first point. A cell lists runs of
+    // consecutive segments (first, last), oldest first, so that a track
+    // crossing it costs one entry and the oldest is dropped from the front.
+    // Built when first needed.
     struct Cell {
-        std::vector<uint64_t> segments;
+        std::vector<std::pair<uint64_t, uint64_t>> runs;
         size_t head = 0;
     };
     std::vector<Cell> m_cells;
