@@ -192,6 +192,25 @@ TEST(Canvas, ClippedLinesKeepThePixelsOfTheWholeWalk) {
     }
 }
 
+// Thin lines go straight into the pixels: copies made before keep the old
+// picture, copies made after show the line, and filled shapes drawn later
+// cover it.
+TEST(Canvas, ThinLinesMixWithCopiesAndFills) {
+    auto c = Blank(4, 4);
+    c->SelectPen(Pen::Solid(1, Black));
+    c->MoveTo(0, 0);
+    c->LineTo(4, 0);
+    auto before = Blank(4, 4);
+    before->BitBlt(0, 0, 4, 4, *c, 0, 0);
+    c->MoveTo(0, 3);
+    c->LineTo(4, 3);
+    c->FillRect({2, 0, 3, 4}, Brush::Solid(Red));
+    auto after = Blank(4, 4);
+    after->BitBlt(0, 0, 4, 4, *c, 0, 0);
+    EXPECT_EQ(Picture(*before), "####\n....\n....\n....\n");
+    EXPECT_EQ(Picture(*after), "##r#\n..r.\n..r.\n##r#\n");
+}
+
 TEST(Canvas, HugeLinesEndAtOnceWithTheRightPixels) {
     constexpr int Min = std::numeric_limits<int>::min(), Max = std::numeric_limits<int>::max();
     struct Case {

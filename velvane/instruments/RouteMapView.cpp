@@ -16,6 +16,10 @@ namespace {
 
 constexpr std::u16string_view SectionNames[] = {u"Metrics", u"Colors", u"POI", u"Controls"};
 constexpr platform::Color Magenta = platform::Rgb(0xFF, 0x00, 0xFF);
+// Side of the cells by which the layer's segments are found again.
+constexpr int CellSize = 16;
+// More dropped pieces than this in one frame cost as much as the whole layer.
+constexpr size_t MaxDroppedAreas = 64;
 
 struct IntKey {
     const char16_t* name;
@@ -347,9 +351,16 @@ void RouteMapView::OnPosition(const GeoPosition& position) {
     if (!position.IsValid())
         return;
     const int capacity = Capacity();
-    if (m_stored == capacity && capacity > 1 && !m_layerStale &&
-        SegmentTouchesView(m_ring[size_t(Chrono(0))], m_ring[size_t(Chrono(1))]))
-        m_layerStale = true; // the oldest visible piece of the track goes
+    if (m_stored == capacity && capacity > 1 && !m_layerStale) {
+        // The oldest piece of the track goes: where it showed is drawn again.
+        Rect area;
+        if (SegmentArea(0, area)) {
+            if (m_dropped.size() < MaxDroppedAreas)
+                m_dropped.push_back(area);
+            else
+                m_layerStale = true;
+        }
+    }
     RoutePoint& p = m_ring[size_t(m_write)];
     p.latitude = position.Latitude();
     p.longitude = position.Longitude();
@@ -472,20 +483,46 @@ bool RouteMapView::OnTap(int x, int y) {
     return false;
 }
 
-// Whether a segment stroked with the route pen could colour a pixel of the view.
-bool RouteMapView::SegmentTouchesView(const RoutePoint& a, const RoutePoint& b) const {
+// The pixels a segment is stroked between: as they are when both ends lie
+// near the view, else cut to its margin.
+RouteMapView::Placement RouteMapView::SegmentPixels(const RoutePoint& a, const RoutePoint& b,
+                                                    Point& pa, Point& pb) const {
     const double margin = std::max(m_metrics.routeWidth, 1) + 2.0;
+    const double left = -margin, top = -margin;
+    const double right = m_width + margin, bottom = m_height + margin;
+    if (a.x >= left && a.x <= right && a.y >= top && a.y <= bottom && b.x >= left && b.x <= right &&
+        b.y >= top && b.y <= bottom) {
+        pa = {int(a.x), int(a.y)};
+        pb = {int(b.x), int(b.y)};
+        return Placement::Inside;
+    }
     double x0 = double(a.x), y0 = double(a.y), x1 = double(b.x), y1 = double(b.y);
-    return Clip(x0, y0, x1, y1, -margin, -margin, m_width + margin, m_height + margin);
+    if (!Clip(x0, y0, x1, y1, left, top, right, bottom))
+        return Placement::Outside;
+    pa = {int(std::lround(x0)), int(std::lround(y0))};
+    pb = {int(std::lround(x1)), int(std::lround(y1))};
+    return Placement::Clipped;
+}
+
+// The part of the view the segment from chronological index chrono to the
+// next could colour with the route pen; false when none.
+bool RouteMapView::SegmentArea(int chrono, Rect& area) const {
+    Point pa, pb;
+    if (SegmentPixels(m_ring[size_t(Chrono(chrono))], m_ring[size_t(Chrono(chrono + 1))], pa, pb) ==
+        Placement::Outside)
+        return false;
+    // Round caps reach half the pen width beyond the ends; the rest is slack.
+    const int reach = std::max(m_metrics.routeWidth, 1) / 2 + 2;
+    const Rect box{std::min(pa.x, pb.x) - reach, std::min(pa.y, pb.y) - reach,
+                   std::max(pa.x, pb.x) + reach + 1, std::max(pa.y, pb.y) + reach + 1};
+    area = box.Intersect({0, 0, m_width, m_height});
+    return !area.IsEmpty();
 }
 
 // Strokes the track from one chronological index to another; pieces outside
 // the view are cut off and runs of points on one pixel drawn once, so a long
 // track costs no more than what shows of it.
 void RouteMapView::StrokeSegments(Canvas& canvas, int firstChrono, int lastChrono) {
-    const double margin = std::max(m_metrics.routeWidth, 1) + 2.0;
-    const double left = -margin, top = -margin;
-    const double right = m_width + margin, bottom = m_height + margin;
     std::vector<Point> run;
     auto flush = [&] {
         if (run.size() >= 2)
@@ -493,13 +530,10 @@ void RouteMapView::StrokeSegments(Canvas& canvas, int firstChrono, int lastChron
         run.clear();
     };
     for (int i = firstChrono; i < lastChrono; ++i) {
-        const RoutePoint& a = m_ring[size_t(Chrono(i))];
-        const RoutePoint& b = m_ring[size_t(Chrono(i + 1))];
-        const bool inside = a.x >= left && a.x <= right && a.y >= top && a.y <= bottom &&
-                            b.x >= left && b.x <= right && b.y >= top && b.y <= bottom;
-        if (inside) {
-            const Point pa{int(a.x), int(a.y)};
-            const Point pb{int(b.x), int(b.y)};
+        Point pa, pb;
+        const Placement placement =
+            SegmentPixels(m_ring[size_t(Chrono(i))], m_ring[size_t(Chrono(i + 1))], pa, pb);
+        if (placement == Placement::Inside) {
             if (run.empty())
                 run.push_back(pa);
             else if (!(run.back() == pa)) {
@@ -513,15 +547,102 @@ void RouteMapView::StrokeSegments(Canvas& canvas, int firstChrono, int lastChron
             continue;
         }
         flush();
-        double x0 = double(a.x), y0 = double(a.y), x1 = double(b.x), y1 = double(b.y);
-        if (!Clip(x0, y0, x1, y1, left, top, right, bottom))
+        if (placement == Placement::Outside)
             continue;
-        const Point pa{int(std::lround(x0)), int(std::lround(y0))};
-        const Point pb{int(std::lround(x1)), int(std::lround(y1))};
         run = {pa, pb};
         flush();
     }
     flush();
+}
+
+void RouteMapView::IndexSegment(int chrono) {
+    Rect area;
+    if (!SegmentArea(chrono, area))
+        return;
+    const uint64_t serial = SerialOf(chrono);
+    for (int cy = area.top / CellSize; cy <= (area.bottom - 1) / CellSize; ++cy) {
+        for (int cx = area.left / CellSize; cx <= (area.right - 1) / CellSize; ++cx) {
+            auto& runs = m_cells[size_t(cy * m_cellColumns + cx)].runs;
+            if (!runs.empty() && runs.back().second + 1 == serial)
+                runs.back().second = serial;
+            else
+                runs.emplace_back(serial, serial);
+        }
+    }
+}
+
+// Lists the segments the layer holds, oldest first.
+void RouteMapView::BuildIndex() {
+    m_cellColumns = (m_width + CellSize - 1) / CellSize;
+    const int rows = (m_height + CellSize - 1) / CellSize;
+    m_cells.assign(size_t(m_cellColumns) * size_t(rows), Cell{});
+    const int drawn = m_stored - 1 - int(m_added - m_layerAdded);
+    for (int i = 0; i < drawn; ++i)
+        IndexSegment(i);
+    m_indexed = true;
+}
+
+// Draws the background and every stored segment that could colour the area
+// anew there. The segments go in runs of consecutive ones, as the whole
+// layer draws them, onto a patch that is then copied into the area.
+void RouteMapView::RedrawArea(const Rect& area) {
+    const Canvas* background = Surface();
+    if (!background) {
+        m_layerStale = true;
+        return;
+    }
+    if (!m_indexed)
+        BuildIndex();
+    // Runs of chronological indices, dropped segments left out.
+    const uint64_t oldest = SerialOf(0);
+    std::vector<std::pair<int, int>> runs;
+    for (int cy = area.top / CellSize; cy <= (area.bottom - 1) / CellSize; ++cy) {
+        for (int cx = area.left / CellSize; cx <= (area.right - 1) / CellSize; ++cx) {
+            Cell& cell = m_cells[size_t(cy * m_cellColumns + cx)];
+            while (cell.head < cell.runs.size() && cell.runs[cell.head].second < oldest)
+                ++cell.head;
+            if (cell.head > 64 && 2 * cell.head > cell.runs.size()) {
+                cell.runs.erase(cell.runs.begin(), cell.runs.begin() + std::ptrdiff_t(cell.head));
+                cell.head = 0;
+            }
+            for (size_t j = cell.head; j < cell.runs.size(); ++j)
+                runs.emplace_back(int(std::max(cell.runs[j].first, oldest) - oldest),
+                                  int(cell.runs[j].second - oldest));
+        }
+    }
+    std::sort(runs.begin(), runs.end());
+    std::vector<int> chronos;
+    for (const auto& [first, last] : runs)
+        for (int i = std::max(first, chronos.empty() ? first : chronos.back() + 1); i <= last; ++i)
+            chronos.push_back(i);
+
+    const int width = area.Width(), height = area.Height();
+    if (!m_patch || m_patch->Width() < width || m_patch->Height() < height) {
+        m_patch = Canvas::Create(std::max(width, m_patch ? m_patch->Width() : 1),
+                                 std::max(height, m_patch ? m_patch->Height() : 1));
+        if (!m_patch) {
+            m_layerStale = true;
+            return;
+        }
+    }
+    m_patch->SetViewportOrigin({-area.left, -area.top});
+    m_patch->BitBlt(area.left, area.top, width, height, *background, area.left, area.top);
+    platform::ScopedPen pen(*m_patch, platform::Pen::Solid(m_metrics.routeWidth, m_metrics.route));
+    size_t i = 0;
+    while (i < chronos.size()) {
+        Rect touched;
+        if (!SegmentArea(chronos[i], touched) || touched.Intersect(area).IsEmpty()) {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < chronos.size() && chronos[j] == chronos[j - 1] + 1 &&
+               SegmentArea(chronos[j], touched) && !touched.Intersect(area).IsEmpty())
+            ++j;
+        StrokeSegments(*m_patch, chronos[i], chronos[j - 1] + 1);
+        i = j;
+    }
+    m_layer->BitBlt(area.left, area.top, width, height, *m_patch, area.left, area.top);
 }
 
 void RouteMapView::BuildLayer() {
@@ -537,6 +658,9 @@ void RouteMapView::BuildLayer() {
     m_layerStale = false;
     m_layerAdded = m_added;
     ++m_layerBuilds;
+    m_dropped.clear();
+    m_cells.clear();
+    m_indexed = false;
 }
 
 void RouteMapView::AddToLayer() {
@@ -548,12 +672,26 @@ void RouteMapView::AddToLayer() {
         BuildLayer();
         return;
     }
+    const int first = m_stored - 1 - int(fresh);
     platform::ScopedPen pen(*m_layer, platform::Pen::Solid(m_metrics.routeWidth, m_metrics.route));
-    StrokeSegments(*m_layer, m_stored - 1 - int(fresh), m_stored - 1);
+    StrokeSegments(*m_layer, first, m_stored - 1);
+    if (m_indexed)
+        for (int i = first; i < m_stored - 1; ++i)
+            IndexSegment(i);
     m_layerAdded = m_added;
 }
 
 void RouteMapView::Draw(Canvas& canvas, int originX, int originY) {
+    if (m_layer && !m_layerStale) {
+        // Dropped pieces first: the areas are drawn from the layer's segments
+        // alone, and the new ones go over them.
+        for (const Rect& area : m_dropped) {
+            RedrawArea(area);
+            if (m_layerStale)
+                break;
+        }
+        m_dropped.clear();
+    }
     if (!m_layer || m_layerStale)
         BuildLayer();
     else

@@ -4,8 +4,9 @@
 // centimetres around a reference position that is renewed whenever the map
 // re-centres, so the picture stays true far from the prime meridian and
 // across the 180° meridian. The background and the track are kept in a layer
-// that is drawn anew only when the map window moves or a visible part of the
-// track is dropped; new points are added to it as they come.
+// that is drawn anew only when the map window moves; new points are added to
+// it as they come, and where a dropped piece of the track showed, that small
+// area alone is drawn again.
 #include "display/ComponentClass.h"
 #include "gps/PositionListener.h"
 #include "instruments/BackgroundView.h"
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velvane {
@@ -164,7 +166,14 @@ private:
     bool MetricsAttribute(std::u16string_view key, std::u16string_view value);
     bool PoiAttribute(std::u16string_view key, std::u16string_view value);
     bool ControlsAttribute(std::u16string_view key, std::u16string_view value);
-    bool SegmentTouchesView(const RoutePoint& a, const RoutePoint& b) const;
+    enum class Placement { Outside, Inside, Clipped };
+    Placement SegmentPixels(const RoutePoint& a, const RoutePoint& b, platform::Point& pa,
+                            platform::Point& pb) const;
+    bool SegmentArea(int chrono, platform::Rect& area) const;
+    uint64_t SerialOf(int chrono) const { return m_added - uint64_t(m_stored) + uint64_t(chrono); }
+    void IndexSegment(int chrono);
+    void BuildIndex();
+    void RedrawArea(const platform::Rect& area);
     void BuildLayer();
     void AddToLayer();
     void StrokeSegments(platform::Canvas& canvas, int firstChrono, int lastChrono);
@@ -198,6 +207,22 @@ private:
     bool m_layerStale = true;
     uint64_t m_layerAdded = 0;
     uint64_t m_layerBuilds = 0;
+
+    // The layer's segments by the cells of the view they may colour, each
+    // named by the number of its first point. A cell lists runs of
+    // consecutive segments (first, last), oldest first, so that a track
+    // crossing it costs one entry and the oldest is dropped from the front.
+    // Built when first needed.
+    struct Cell {
+        std::vector<std::pair<uint64_t, uint64_t>> runs;
+        size_t head = 0;
+    };
+    std::vector<Cell> m_cells;
+    int m_cellColumns = 0;
+    bool m_indexed = false;
+    // Where dropped segments showed, to be drawn again with the next frame.
+    std::vector<platform::Rect> m_dropped;
+    std::unique_ptr<platform::Canvas> m_patch;
 };
 
 } // namespace velvane

@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -25,13 +26,52 @@ Rect TargetOf(int width, int height, Point origin) {
     return {-origin.x, -origin.y, width - origin.x, height - origin.y};
 }
 
+// Sets pixels of the surface directly, in logical coordinates the caller
+// has kept inside the surface. Our surfaces are opaque ARGB32 and a canvas
+// has no clip, so this sets the very pixels a fill would, without building
+// a path of one rectangle a pixel; the touched box is marked dirty at the end.
+class PixelPlotter {
+public:
+    PixelPlotter(cairo_surface_t* surface, Point origin, Color color)
+        : m_surface(surface), m_origin(origin), m_value(ToPixel(color)) {
+        cairo_surface_flush(surface);
+        m_data = cairo_image_surface_get_data(surface);
+        m_stride = cairo_image_surface_get_stride(surface);
+    }
+    ~PixelPlotter() {
+        if (m_left <= m_right)
+            cairo_surface_mark_dirty_rectangle(m_surface, m_left, m_top, m_right - m_left + 1,
+                                               m_bottom - m_top + 1);
+    }
+    PixelPlotter(const PixelPlotter&) = delete;
+    PixelPlotter& operator=(const PixelPlotter&) = delete;
+
+    void Plot(int x, int y) {
+        x += m_origin.x;
+        y += m_origin.y;
+        reinterpret_cast<uint32_t*>(m_data + ptrdiff_t(y) * m_stride)[x] = m_value;
+        m_left = std::min(m_left, x);
+        m_right = std::max(m_right, x);
+        m_top = std::min(m_top, y);
+        m_bottom = std::max(m_bottom, y);
+    }
+
+private:
+    cairo_surface_t* m_surface;
+    Point m_origin;
+    uint32_t m_value;
+    uint8_t* m_data = nullptr;
+    int m_stride = 0;
+    int m_left = MaxSide, m_top = MaxSide, m_right = -1, m_bottom = -1;
+};
+
 // The pixels of a one-pixel line from (x0, y0) towards (x1, y1), the end
-// point left out, added to the path as horizontal runs. Only the pixels
-// inside target are walked, so a line of any length costs no more than the
-// target's size, and they are the very pixels a walk of the whole line
-// would have set: after k steps along the major axis the walk's error term
-// has put the minor axis at round-half-down(k * minor / major).
-void AddThinLine(cairo_t* cr, int x0, int y0, int x1, int y1, const Rect& target) {
+// point left out. Only the pixels inside target are walked, so a line of any
+// length costs no more than the target's size, and they are the very pixels
+// a walk of the whole line would have set: after k steps along the major
+// axis the walk's error term has put the minor axis at
+// round-half-down(k * minor / major).
+void PlotThinLine(PixelPlotter& plotter, int x0, int y0, int x1, int y1, const Rect& target) {
     const int64_t dx = std::abs(int64_t(x1) - x0);
     const int64_t dy = std::abs(int64_t(y1) - y0);
     const bool xMajor = dx >= dy;
@@ -57,38 +97,19 @@ void AddThinLine(cairo_t* cr, int x0, int y0, int x1, int y1, const Rect& target
     const __int128 at = __int128(2) * kFrom * minor + major;
     int64_t q = int64_t(at / twoMajor);
     int64_t rest = int64_t(at % twoMajor);
-    bool open = false;
-    int runLo = 0;
-    int runHi = 0;
-    int runY = 0;
-    auto emit = [&] { cairo_rectangle(cr, runLo, runY, runHi - runLo + 1, 1); };
     for (int64_t k = kFrom; k < kTo; ++k) {
         const int64_t a = majorFrom + majorStep * k;
         const int64_t b = minorFrom + minorStep * q;
         const int64_t px = xMajor ? a : b;
         const int64_t py = xMajor ? b : a;
-        if (px >= target.left && px < target.right && py >= target.top && py < target.bottom) {
-            const int x = int(px);
-            const int y = int(py);
-            if (open && y == runY && (x == runHi + 1 || x == runLo - 1)) {
-                runLo = std::min(runLo, x);
-                runHi = std::max(runHi, x);
-            } else {
-                if (open)
-                    emit();
-                open = true;
-                runLo = runHi = x;
-                runY = y;
-            }
-        }
+        if (px >= target.left && px < target.right && py >= target.top && py < target.bottom)
+            plotter.Plot(int(px), int(py));
         rest += 2 * minor;
         if (rest >= twoMajor) {
             rest -= twoMajor;
             ++q;
         }
     }
-    if (open)
-        emit();
 }
 
 // A closed ellipse path in the box; degenerate boxes add nothing.
@@ -250,15 +271,14 @@ void Canvas::FillPath(Color color) {
 void Canvas::StrokeThin(std::span<const Point> points, bool closed) {
     if (points.empty())
         return;
-    cairo_new_path(m_surface->cr);
     const Rect target = TargetOf(m_width, m_height, m_origin);
+    PixelPlotter plotter(m_surface->surface, m_origin, m_pen.color);
     for (size_t i = 0; i + 1 < points.size(); ++i)
-        AddThinLine(m_surface->cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, target);
+        PlotThinLine(plotter, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, target);
     if (closed && points.size() > 1)
-        AddThinLine(m_surface->cr, points.back().x, points.back().y, points[0].x, points[0].y, target);
-    else if (closed)
-        cairo_rectangle(m_surface->cr, points[0].x, points[0].y, 1, 1);
-    FillPath(m_pen.color);
+        PlotThinLine(plotter, points.back().x, points.back().y, points[0].x, points[0].y, target);
+    else if (closed && target.Contains(points[0]))
+        plotter.Plot(points[0].x, points[0].y);
 }
 
 // Wide pens are round-capped and centred on the pixels the path names.
@@ -301,9 +321,8 @@ void Canvas::LineTo(int x, int y) {
         StrokePathWide();
         return;
     }
-    cairo_new_path(m_surface->cr);
-    AddThinLine(m_surface->cr, from.x, from.y, x, y, TargetOf(m_width, m_height, m_origin));
-    FillPath(m_pen.color);
+    const Point to{x, y};
+    StrokeThin(std::array<Point, 2>{from, to}, false);
 }
 
 void Canvas::Polyline(std::span<const Point> points) {
