@@ -6,6 +6,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <string>
 
 namespace velvane {
 
@@ -13,6 +14,11 @@ namespace {
 
 constexpr const char16_t* FileName = u"Velvane.ini";
 constexpr const char16_t* SectionName = u"Settings";
+
+std::u16string Decimal(int v) {
+    const std::string digits = std::to_string(v);
+    return std::u16string(digits.begin(), digits.end());
+}
 
 // Stored paths are relative to the program folder, so the program and its
 // settings can move together.
@@ -47,6 +53,8 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
         m_saveOnExit = IniBool(value);
     else if (KeywordMatch(u"SpeedProtocol", key) == 0)
         m_speedProtocol = KeywordMatch(u"RMC", value) == 0 ? SpeedFromRmc : SpeedFromVtg;
+    else if (KeywordMatch(u"StaleAfter", key) == 0)
+        m_staleAfter = std::clamp(IniInteger(value), 0, MaxStaleAfter);
     else
         return false;
     return true;
@@ -62,7 +70,9 @@ bool MainSettings::Save(std::u16string_view path) const {
         WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
         WritePath(out, u"MenuIni", m_menuIni) &&
         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
+        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG") &&
+        // Written only when set, so that files without it stay as they were.
+        (m_staleAfter == 0 || WriteAttribute(out, u"StaleAfter", Decimal(m_staleAfter)));
     return written && file->Commit();
 }
 

@@ -31,6 +31,10 @@ public:
     void SetSpeedProtocol(int protocol) { m_speedProtocol = protocol; }
     int PositionProtocol() const { return m_positionProtocol; }
 
+    // Seconds without a speed after which the data counts as stale; 0 never.
+    static constexpr int MaxStaleAfter = 3600;
+    int StaleAfter() const { return m_staleAfter; }
+
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
     bool Save(std::u16string_view path) const;
@@ -46,6 +50,7 @@ private:
     bool m_saveOnExit = true;
     int m_speedProtocol = SpeedFromVtg;
     int m_positionProtocol = PositionFromGga;
+    int m_staleAfter = 0;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the
