@@ -357,7 +357,8 @@ bool SpeedoView::AlarmKey(std::u16string_view key, std::u16string_view value) {
 }
 
 // The alarm arms above the limit and re-arms only below limit less
-// hysteresis, so a speed hovering at the limit sounds once.
+// hysteresis, so a speed hovering at the limit sounds once. A stop always
+// re-arms, however wide the hysteresis.
 void SpeedoView::UpdateAlarm() {
     const uint32_t limit = static_cast<uint32_t>(m_alarm.limit) * 10;
     const uint32_t hysteresis = static_cast<uint32_t>(std::min(m_alarm.hysteresis, m_alarm.limit));
@@ -368,7 +369,7 @@ void SpeedoView::UpdateAlarm() {
         m_alarmOn = true;
         if (m_alarm.toneMs > 0 && m_alarm.toneHz > 0)
             platform::PlayTone(m_alarm.toneHz, m_alarm.toneMs);
-    } else if (m_alarmOn && m_speed < rearm) {
+    } else if (m_alarmOn && (m_speed < rearm || m_speed == 0)) {
         m_alarmOn = false;
     }
     SetBlinking(m_alarmOn && !m_stale && m_alarm.blinkMs > 0);
