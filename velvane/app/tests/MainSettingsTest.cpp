@@ -195,7 +195,7 @@ TEST(MainSettings, StaleAfterIsReadBoundedAndWrittenOnlyWhenSet) {
         int seconds;
     } cases[] = {
         {u"StaleAfter = 5", 5},
-        {u"staleafter = 12", 12},
+        {u"StaleAfter = 3600", 3600},
         {u"StaleAfter = 0", 0},
         {u"StaleAfter = -3", 0},
         {u"StaleAfter = 99999", MainSettings::MaxStaleAfter},
