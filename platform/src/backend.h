@@ -47,6 +47,8 @@ public:
     // Waits for input for at most timeoutMs (-1: no limit) and delivers it.
     // Headless: runs one automation step instead.
     virtual void Wait(int64_t timeoutMs) = 0;
+    // Queues a tone and returns at once; the caller writes the transcript.
+    virtual void PlayTone(int /*frequencyHz*/, int /*durationMs*/) {}
 };
 
 Backend& CurrentBackend();

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <string>
 
 namespace velvane {
 
@@ -13,6 +14,11 @@ namespace {
 
 constexpr const char16_t* FileName = u"Velvane.ini";
 constexpr const char16_t* SectionName = u"Settings";
+
+std::u16string Decimal(int v) {
+    const std::string digits = std::to_string(v);
+    return std::u16string(digits.begin(), digits.end());
+}
 
 // Stored paths are relative to the program folder, so the program and its
 // settings can move together.
@@ -53,6 +59,8 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
         m_dayNight = (!value.empty() && KeywordMatch(u"auto", value) == 0) || IniBool(value);
     else if (KeywordMatch(u"Units", key) == 0)
         return ParseUnitSystem(value, m_unitSystem);
+    else if (KeywordMatch(u"StaleAfter", key) == 0)
+        m_staleAfter = std::clamp(IniInteger(value), 0, MaxStaleAfter);
     else
         return false;
     return true;
@@ -73,7 +81,9 @@ bool MainSettings::Save(std::u16string_view path) const {
         (!m_dayNight || WriteAttribute(out, u"DayNight", u"auto")) &&
         // Written only when chosen, so that a file without it stays as it was.
         (m_unitSystem == UnitSystem::Metric ||
-         WriteAttribute(out, u"Units", UnitSystemName(m_unitSystem)));
+         WriteAttribute(out, u"Units", UnitSystemName(m_unitSystem))) &&
+        // Written only when set, so that files without it stay as they were.
+        (m_staleAfter == 0 || WriteAttribute(out, u"StaleAfter", Decimal(m_staleAfter)));
     return written && file->Commit();
 }
 

@@ -43,6 +43,9 @@ public:
     // What speeds, distances and altitudes are shown in; metric when absent.
     velvane::UnitSystem UnitSystem() const { return m_unitSystem; }
     void SetUnitSystem(velvane::UnitSystem system) { m_unitSystem = system; }
+    // Seconds without a speed after which the data counts as stale; 0 never.
+    static constexpr int MaxStaleAfter = 3600;
+    int StaleAfter() const { return m_staleAfter; }
 
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
@@ -62,6 +65,7 @@ private:
     bool m_dayNight = false;
     std::u16string m_nightMenuIni;
     velvane::UnitSystem m_unitSystem = velvane::UnitSystem::Metric;
+    int m_staleAfter = 0;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the

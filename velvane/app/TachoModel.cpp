@@ -7,9 +7,11 @@
 #include "ini/IniText.h"
 #include "ini/IniWriter.h"
 
+#include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file.h"
 #include "platform/messagebox.h"
+#include "platform/window.h"
 
 namespace velvane {
 
@@ -35,6 +37,8 @@ TachoModel::TachoModel(platform::Window* window, Screen* screen)
     : m_window(window), m_screen(screen) {}
 
 TachoModel::~TachoModel() {
+    if (m_window && m_settings.StaleAfter() > 0)
+        m_window->KillTimer(StaleTimerId);
     // Components first: they unregister from the sources and the receiver.
     ReleaseHolders();
     Retire(m_speedSource);
@@ -144,6 +148,35 @@ void TachoModel::SetSpeedProtocol(int speedProtocol) {
     m_receiver->AddSentenceListener(m_speedSource.get());
 }
 
+// Stale data
+
+namespace {
+
+// Often enough that the notice comes at most this late.
+constexpr uint32_t StaleCheckPeriodMs = 250;
+
+} // namespace
+
+void TachoModel::WatchStaleData() {
+    if (!m_window || m_settings.StaleAfter() <= 0)
+        return;
+    m_window->SetTimer(StaleTimerId, StaleCheckPeriodMs, [this] { CheckStale(); });
+}
+
+// Only speeds count: a receiver that still sends sentences without a speed
+// (no fix) leaves the speed as unknown as a silent one.
+void TachoModel::CheckStale() {
+    if (!m_receiver || !m_speedSource)
+        return;
+    const uint32_t silentMs = platform::GetTickCount() - m_speedSource->LastSpeedTick();
+    const bool stale = silentMs >= static_cast<uint32_t>(m_settings.StaleAfter()) * 1000;
+    if (stale == m_stale)
+        return;
+    m_stale = stale;
+    if (m_stale)
+        m_receiver->DispatchStale();
+}
+
 // Start-up
 
 bool TachoModel::StartUp() {
@@ -182,6 +215,7 @@ bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
         }
     }
     Load(m_settings.Configuration());
+    WatchStaleData();
     return true;
 }
 

@@ -114,12 +114,19 @@ public:
     void SetSpeedProtocol(int speedProtocol);
     int SpeedProtocol() const { return m_speedProtocol; }
 
+    // Watches for a receiver fallen silent, as the main settings ask:
+    // listeners hear OnStale once, and their next value ends it.
+    static constexpr int StaleTimerId = 0x5354; // "ST"
+    void WatchStaleData();
+    bool IsStale() const { return m_stale; }
+
     const SpeedSource* GetSpeedSource() const { return m_speedSource.get(); }
     const AltitudeSource* GetAltitudeSource() const { return m_altitudeSource.get(); }
     const PositionSource* GetPositionSource() const { return m_positionSource.get(); }
 
 private:
     template <class Source> void Retire(std::unique_ptr<Source>& source);
+    void CheckStale();
     void ReleaseHolders();
     // Remembers a path the configuration lists.
     const std::u16string& Listed(std::u16string path);
@@ -152,6 +159,7 @@ private:
     std::unique_ptr<SpeedSource> m_speedSource;
     std::unique_ptr<AltitudeSource> m_altitudeSource;
     std::unique_ptr<PositionSource> m_positionSource;
+    bool m_stale = false;
 };
 
 } // namespace velvane

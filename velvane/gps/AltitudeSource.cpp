@@ -22,4 +22,8 @@ void AltitudeSource::OnGGA(std::string_view line) {
     m_listeners.ForEach([a = *altitude](AltitudeListener* l) { l->OnAltitude(a); });
 }
 
+void AltitudeSource::OnStale() {
+    m_listeners.ForEach([](AltitudeListener* l) { l->OnStale(); });
+}
+
 } // namespace velvane

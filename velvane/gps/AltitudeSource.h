@@ -24,6 +24,7 @@ public:
     std::vector<AltitudeListener*> Listeners() const { return m_listeners.Snapshot(); }
 
     void OnGGA(std::string_view line) override;
+    void OnStale() override;
 
 private:
     ListenerList<AltitudeListener> m_listeners;

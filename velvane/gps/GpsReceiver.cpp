@@ -66,6 +66,10 @@ void GpsReceiver::DispatchOther(std::string_view line) {
     m_listeners.ForEach([line](SentenceListener* l) { l->OnOther(line); });
 }
 
+void GpsReceiver::DispatchStale() {
+    m_listeners.ForEach([](SentenceListener* l) { l->OnStale(); });
+}
+
 void GpsReceiver::DispatchLine(std::string_view line) {
     const SentenceType type = ClassifySentence(line, m_talkerRule);
     m_speedWatch.Note(line, type);

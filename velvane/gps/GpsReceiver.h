@@ -48,6 +48,8 @@ public:
     void DispatchGSV(std::string_view line);
     void DispatchGSA(std::string_view line);
     void DispatchOther(std::string_view line);
+    // Tells every listener that the data went stale.
+    void DispatchStale();
     // "$GP" sentences of the five known types (with "AnyTalker" those of
     // every talker) go to their own slot, every other line to DispatchOther.
     void DispatchLine(std::string_view line);

@@ -25,6 +25,9 @@ public:
     virtual void OnVTG(std::string_view /*line*/) {}
     virtual void OnGSA(std::string_view /*line*/) {}
     virtual void OnOther(std::string_view /*line*/) {}
+    // The receiver has been silent for the configured time: what was read
+    // from it is unknown until the next sentence.
+    virtual void OnStale() {}
 };
 
 } // namespace velvane

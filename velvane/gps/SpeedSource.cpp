@@ -37,10 +37,15 @@ std::unique_ptr<SpeedSource> SpeedSource::Create(int speedProtocol) {
 }
 
 void SpeedSource::Publish(std::string_view line, int32_t (*read)(std::string_view)) {
+    m_lastSpeedTick = platform::GetTickCount();
     if (m_listeners.Empty())
         return;
     const int32_t speed = read(line);
     m_listeners.ForEach([speed](SpeedListener* l) { l->OnSpeed(speed); });
+}
+
+void SpeedSource::OnStale() {
+    m_listeners.ForEach([](SpeedListener* l) { l->OnStale(); });
 }
 
 } // namespace velvane

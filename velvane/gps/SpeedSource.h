@@ -5,6 +5,8 @@
 #include "gps/SentenceListener.h"
 #include "gps/SpeedListener.h"
 
+#include "platform/clock.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -32,12 +34,17 @@ public:
     size_t ListenerCount() const { return m_listeners.Count(); }
     std::vector<SpeedListener*> Listeners() const { return m_listeners.Snapshot(); }
 
+    // When the last speed was read (or the source was made).
+    uint32_t LastSpeedTick() const { return m_lastSpeedTick; }
+    void OnStale() override;
+
 protected:
     // Reads nothing while nobody listens.
     void Publish(std::string_view line, int32_t (*read)(std::string_view));
 
 private:
     ListenerList<SpeedListener> m_listeners;
+    uint32_t m_lastSpeedTick = platform::GetTickCount();
 };
 
 class RmcSpeedSource final : public SpeedSource {

@@ -105,4 +105,10 @@ void AccelerationOverlay::OnSpeed(int32_t speed) {
         RequestRedraw();
 }
 
+void AccelerationOverlay::OnStale() {
+    m_current.reset();
+    m_baseSpeed.reset();
+    RequestRedraw();
+}
+
 } // namespace velvane

@@ -38,6 +38,8 @@ public:
 
     int FormatText(char16_t* buffer, int capacity) override;
     void OnSpeed(int32_t speed) override;
+    // The extremes stay; the current value and its base are gone.
+    void OnStale() override;
 
     // Hundredths of m/s²; nullopt before two speeds an interval apart.
     std::optional<int32_t> Acceleration() const { return m_current; }

@@ -58,4 +58,9 @@ int Compass::FormatText(char16_t* buffer, int capacity) {
     return CopyOverlayText(PointName(m_value), buffer, capacity);
 }
 
+void Compass::OnStale() {
+    m_value = NoCourse;
+    RequestRedraw();
+}
+
 } // namespace velvane

@@ -20,6 +20,7 @@ public:
     Compass(Screen& owner, int width, int height);
 
     void OnVTG(std::string_view line) override;
+    void OnStale() override;
     int FormatText(char16_t* buffer, int capacity) override;
 
     // (course + 11) mod 360, or NoCourse.

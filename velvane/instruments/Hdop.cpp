@@ -155,4 +155,10 @@ void Hdop::Draw(platform::Canvas& canvas, int originX, int originY) {
     }
 }
 
+void Hdop::OnStale() {
+    m_hdop = NoHdop;
+    m_barsLit = 0;
+    RequestRedraw();
+}
+
 } // namespace velvane

@@ -38,6 +38,7 @@ public:
 
     void Draw(platform::Canvas& canvas, int originX, int originY) override;
     void OnGGA(std::string_view line) override;
+    void OnStale() override;
 
     // Defaults, then the file; the HDOP is forgotten too.
     bool Load(std::u16string_view path);

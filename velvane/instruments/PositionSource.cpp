@@ -31,4 +31,8 @@ void PositionSource::OnGGA(std::string_view line) {
     m_listeners.ForEach([&position](PositionListener* l) { l->OnPosition(*position); });
 }
 
+void PositionSource::OnStale() {
+    m_listeners.ForEach([](PositionListener* l) { l->OnStale(); });
+}
+
 } // namespace velvane

@@ -25,6 +25,7 @@ public:
     std::vector<PositionListener*> Listeners() const { return m_listeners.Snapshot(); }
 
     void OnGGA(std::string_view line) override;
+    void OnStale() override;
 
 private:
     ListenerList<PositionListener> m_listeners;

@@ -69,4 +69,9 @@ int SatCount::FormatText(char16_t* buffer, int capacity) {
     return CopyOverlayText(Text(m_used, m_inView), buffer, capacity);
 }
 
+void SatCount::OnStale() {
+    m_used = m_inView = Unknown;
+    RequestRedraw();
+}
+
 } // namespace velvane

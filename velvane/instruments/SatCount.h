@@ -20,6 +20,7 @@ public:
 
     void OnGGA(std::string_view line) override;
     void OnGSV(std::string_view line) override;
+    void OnStale() override;
     int FormatText(char16_t* buffer, int capacity) override;
 
     int Used() const { return m_used; }

@@ -7,6 +7,8 @@
 #include "ini/IniText.h"
 
 #include "platform/bitmap.h"
+#include "platform/tone.h"
+#include "platform/window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +24,20 @@ using platform::Rect;
 namespace {
 
 constexpr std::u16string_view SectionNames[] = {u"AnalogMetrics", u"AnalogColors",
-                                                u"DigitalMetrics", u"DigitalColors"};
+                                                u"DigitalMetrics", u"DigitalColors", u"Alarm"};
+
+// Each speedometer blinks on a timer of its own on the main window.
+int NextBlinkTimerId() {
+    static int next = 0x414C0000; // "AL"
+    return next++;
+}
+
+// Halfway towards the background: present, but plainly not live.
+platform::Color Dimmed(platform::Color c, platform::Color background) {
+    auto mix = [](uint32_t a, uint32_t b) { return (a + b) / 2; };
+    return mix(c & 0xFF, background & 0xFF) | mix((c >> 8) & 0xFF, (background >> 8) & 0xFF) << 8 |
+           mix((c >> 16) & 0xFF, (background >> 16) & 0xFF) << 16;
+}
 
 struct IntKey {
     const char16_t* name;
@@ -149,13 +164,16 @@ int PenWidth(int w) {
 
 } // namespace
 
-SpeedoView::SpeedoView(Screen& owner, int width, int height) : Component(owner, width, height) {
+SpeedoView::SpeedoView(Screen& owner, int width, int height)
+    : Component(owner, width, height), m_blinkTimerId(NextBlinkTimerId()) {
     SetDefaults();
     CreateObjects();
     Build();
 }
 
-SpeedoView::~SpeedoView() = default;
+SpeedoView::~SpeedoView() {
+    SetBlinking(false);
+}
 
 void SpeedoView::SetDefaults() {
     const int w = m_width, h = m_height;
@@ -166,6 +184,7 @@ void SpeedoView::SetDefaults() {
     m_digital = Digital{};
     m_digital.x = w / 2;
     m_digital.y = h - 30;
+    m_alarm = Alarm{};
 }
 
 void SpeedoView::CreateObjects() {
@@ -190,6 +209,7 @@ bool SpeedoView::Load(std::u16string_view path) {
     }
     CreateObjects();
     Build();
+    UpdateAlarm();
     RequestRedraw();
     return parsed;
 }
@@ -222,6 +242,8 @@ bool SpeedoView::OnAttribute(int sectionId, std::u16string_view key, std::u16str
         if (key == u"BackgroundColor")
             return ReadColor(value, m_digital.backgroundColor);
         return false;
+    case AlarmSection:
+        return AlarmKey(key, value);
     default:
         return IniParser::OnAttribute(sectionId, key, value);
     }
@@ -303,7 +325,91 @@ void SpeedoView::OnSpeed(int32_t speed) {
     // Sources never send negative speeds; should one arrive, it is a stop,
     // not four billion tenths.
     m_speed = speed < 0 ? 0u : static_cast<uint32_t>(Owner().Units().Speed(speed));
+    m_stale = false;
+    UpdateAlarm();
     RequestRedraw();
+}
+
+bool SpeedoView::AlarmKey(std::u16string_view key, std::u16string_view value) {
+    struct AlarmInt {
+        const char16_t* name;
+        int Alarm::*member;
+        int min, max;
+    };
+    static constexpr AlarmInt Ints[] = {
+        {u"Limit", &Alarm::limit, 0, static_cast<int>(MaxTickSpeed)},
+        {u"Hysteresis", &Alarm::hysteresis, 0, static_cast<int>(MaxTickSpeed)},
+        {u"Tone", &Alarm::toneHz, 0, 20000},
+        {u"ToneMs", &Alarm::toneMs, 0, 5000},
+        {u"Blink", &Alarm::blinkMs, 0, 60000},
+    };
+    if (key == u"Color")
+        return ReadColor(value, m_alarm.color);
+    for (const AlarmInt& k : Ints) {
+        if (key == k.name) {
+            const int v = IniInteger(value);
+            if (v < k.min || v > k.max)
+                return false;
+            m_alarm.*k.member = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The alarm arms above the limit and re-arms only below limit less
+// hysteresis, so a speed hovering at the limit sounds once. A stop always
+// re-arms, however wide the hysteresis.
+void SpeedoView::UpdateAlarm() {
+    const uint32_t limit = static_cast<uint32_t>(m_alarm.limit) * 10;
+    const uint32_t hysteresis = static_cast<uint32_t>(std::min(m_alarm.hysteresis, m_alarm.limit));
+    const uint32_t rearm = limit - hysteresis * 10;
+    if (m_alarm.limit <= 0) {
+        m_alarmOn = false;
+    } else if (!m_alarmOn && m_speed > limit && !m_stale) {
+        m_alarmOn = true;
+        if (m_alarm.toneMs > 0 && m_alarm.toneHz > 0)
+            platform::PlayTone(m_alarm.toneHz, m_alarm.toneMs);
+    } else if (m_alarmOn && (m_speed < rearm || m_speed == 0)) {
+        m_alarmOn = false;
+    }
+    SetBlinking(m_alarmOn && !m_stale && m_alarm.blinkMs > 0);
+}
+
+void SpeedoView::SetBlinking(bool on) {
+    if (on == m_blinking)
+        return;
+    m_blinking = on;
+    m_blinkVisible = true;
+    platform::Window* window = Owner().Window();
+    if (!window)
+        return;
+    if (!on) {
+        window->KillTimer(m_blinkTimerId);
+        return;
+    }
+    window->SetTimer(m_blinkTimerId, static_cast<uint32_t>(m_alarm.blinkMs), [this] {
+        m_blinkVisible = !m_blinkVisible;
+        RequestRedraw();
+    });
+}
+
+void SpeedoView::OnStale() {
+    if (m_stale)
+        return;
+    m_stale = true;
+    SetBlinking(false);
+    RequestRedraw();
+}
+
+platform::Color SpeedoView::DigitColor() const {
+    if (m_stale)
+        return Dimmed(m_digital.color, m_digital.backgroundColor);
+    return m_alarmOn ? m_alarm.color : m_digital.color;
+}
+
+platform::Color SpeedoView::NeedleColor() const {
+    return m_stale ? Dimmed(m_analog.needle, m_analog.background) : m_analog.needle;
 }
 
 void SpeedoView::Resize(int width, int height) {
@@ -345,6 +451,8 @@ Point SpeedoView::PointAt(uint32_t offset, int r) const {
 }
 
 std::u16string SpeedoView::DigitalText() const {
+    if (m_stale)
+        return m_digital.transparent ? u"---.-" : u" ---.- ";
     char text[32];
     std::snprintf(text, sizeof text, m_digital.transparent ? "%03u.%u" : " %03u.%u ", m_speed / 10,
                   m_speed % 10);
@@ -480,7 +588,9 @@ void SpeedoView::Draw(Canvas& canvas, int originX, int originY) {
         canvas.SetBackgroundMode(platform::BackgroundMode::Opaque);
         canvas.SetBackgroundColor(m_digital.backgroundColor);
     }
-    canvas.SetTextColor(m_digital.color);
+    // In the dark phase of a blink the digits take the colour of what lies
+    // behind them, so an opaque box keeps its place.
+    canvas.SetTextColor(DigitsVisible() ? DigitColor() : m_digital.backgroundColor);
     canvas.SelectFont(m_digitalFont);
     const platform::Size extent = canvas.GetTextExtent(text);
     int x = originX + m_digital.x, y = originY + m_digital.y;
@@ -490,19 +600,22 @@ void SpeedoView::Draw(Canvas& canvas, int originX, int originY) {
     }
     Rect box{x, y, x + extent.cx, y + extent.cy};
     using namespace platform::TextFlag;
-    canvas.DrawText(text, box, SingleLine | NoClip | NoPrefix);
+    if (DigitsVisible() || !m_digital.transparent)
+        canvas.DrawText(text, box, SingleLine | NoClip | NoPrefix);
 
     DrawNeedle(canvas, originX, originY);
 }
 
 void SpeedoView::DrawNeedle(Canvas& canvas, int originX, int originY) {
-    const uint32_t offset = NeedleOffset(m_speed);
+    const uint32_t offset = NeedleOffset(m_stale ? 0 : m_speed);
     const int cx = originX + m_analog.x, cy = originY + m_analog.y;
     Point tip = PointAt(offset, NeedleLength());
     tip.x += originX;
     tip.y += originY;
 
-    platform::ScopedPen pen(canvas, m_needlePen);
+    const Pen needle =
+        m_stale ? Pen::Solid(PenWidth(m_analog.needleWidth), NeedleColor()) : m_needlePen;
+    platform::ScopedPen pen(canvas, needle);
     switch (m_analog.needleStyle) {
     case 2: {
         {
@@ -519,7 +632,7 @@ void SpeedoView::DrawNeedle(Canvas& canvas, int originX, int originY) {
     case 4: {
         const bool filled = m_analog.needleStyle == 3;
         const int t = m_analog.radius / (filled ? 18 : 14);
-        platform::ScopedBrush brush(canvas, filled ? platform::Brush::Solid(m_analog.needle)
+        platform::ScopedBrush brush(canvas, filled ? platform::Brush::Solid(NeedleColor())
                                                    : platform::Brush::Null());
         canvas.Ellipse(cx - t, cy + t, cx + t, cy - t);
         const Direction d = DirectionOf(Degrees(m_analog.angleStart, offset));

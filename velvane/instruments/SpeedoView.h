@@ -66,6 +66,16 @@ public:
         platform::Color backgroundColor = platform::Rgb(0x00, 0x00, 0x00);
     };
 
+    // Section "Alarm": off while Limit (km/h) is 0.
+    struct Alarm {
+        int limit = 0;
+        int hysteresis = 3;
+        int toneHz = 880;
+        int toneMs = 200;
+        int blinkMs = 500;
+        platform::Color color = platform::Rgb(0xFF, 0x00, 0x00);
+    };
+
     SpeedoView(Screen& owner, int width, int height);
     ~SpeedoView() override;
 
@@ -85,9 +95,19 @@ public:
     // Tenths of km/h; kept, drawn and compared with the scale in the shown
     // unit, so a skin's speeds count in whatever the dashboard shows.
     void OnSpeed(int32_t speed) override;
+    // No speed for a while: "--.-" and the needle at rest until the next one.
+    void OnStale() override;
 
     const Analog& AnalogSettings() const { return m_analog; }
     const Digital& DigitalSettings() const { return m_digital; }
+    const Alarm& AlarmSettings() const { return m_alarm; }
+    // Above the limit and not yet back below limit less hysteresis.
+    bool IsAlarmOn() const { return m_alarmOn; }
+    bool IsStale() const { return m_stale; }
+    // Whether the digits show in this blink phase, and in which colour.
+    bool DigitsVisible() const { return !m_blinking || m_blinkVisible; }
+    platform::Color DigitColor() const;
+    platform::Color NeedleColor() const;
     // The resolved BackgroundImage of the last Load; empty when none.
     const std::u16string& ImagePath() const { return m_imagePath; }
     uint32_t Speed() const { return m_speed; }
@@ -101,7 +121,9 @@ public:
     // AngleStart - offset.
     platform::Point PointAt(uint32_t offset, int r) const;
     // Where the needle of the current speed ends.
-    platform::Point NeedleTip() const { return PointAt(NeedleOffset(m_speed), NeedleLength()); }
+    platform::Point NeedleTip() const {
+        return PointAt(NeedleOffset(m_stale ? 0 : m_speed), NeedleLength());
+    }
     int NeedleLength() const { return m_analog.radius - m_analog.dRadiusThin; }
     // The built background; null only when the view has no area.
     const platform::Canvas* Surface() const { return m_surface.get(); }
@@ -110,7 +132,14 @@ public:
     std::u16string DigitalText() const;
 
 private:
-    enum Section { AnalogMetrics, AnalogColors, DigitalMetrics, DigitalColors, SectionCount };
+    enum Section {
+        AnalogMetrics,
+        AnalogColors,
+        DigitalMetrics,
+        DigitalColors,
+        AlarmSection,
+        SectionCount
+    };
 
     void SetDefaults();
     void CreateObjects();
@@ -121,11 +150,21 @@ private:
     void DrawNeedle(platform::Canvas& canvas, int originX, int originY);
     bool AnalogMetric(std::u16string_view key, std::u16string_view value);
     bool DigitalMetric(std::u16string_view key, std::u16string_view value);
+    bool AlarmKey(std::u16string_view key, std::u16string_view value);
+    // Arms, sounds and disarms the alarm for a new speed.
+    void UpdateAlarm();
+    void SetBlinking(bool on);
 
     Analog m_analog;
     Digital m_digital;
     bool m_linear = true;
     uint32_t m_speed = 0;
+    Alarm m_alarm;
+    bool m_alarmOn = false;
+    bool m_stale = false;
+    bool m_blinking = false;
+    bool m_blinkVisible = true;
+    int m_blinkTimerId;
     platform::Pen m_needlePen;
     platform::Font m_digitalFont;
     // Kept after Load so that a resize builds the same background again.

@@ -112,4 +112,10 @@ void UphillGrade::OnPosition(const GeoPosition& position) {
         RequestRedraw();
 }
 
+void UphillGrade::OnStale() {
+    m_altitude.reset();
+    Restart();
+    RequestRedraw();
+}
+
 } // namespace velvane

@@ -42,6 +42,8 @@ public:
     int FormatText(char16_t* buffer, int capacity) override;
     void OnAltitude(int32_t altitude) override;
     void OnPosition(const GeoPosition& position) override;
+    // Heard from both sources; the grade starts again with fresh data.
+    void OnStale() override;
 
     // Whole percent, rounded; nullopt while it cannot be computed.
     std::optional<int32_t> Grade() const { return m_grade; }

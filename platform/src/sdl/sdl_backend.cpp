@@ -7,6 +7,7 @@
 #include "platform/keys.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
+#include "sdl_tone.h"
 #include "viewport_transform.h"
 
 #include <SDL.h>
@@ -159,6 +160,7 @@ public:
     }
     ~SdlBackend() override {
         s_instance = nullptr;
+        m_tones.Close();
         // On a dead display SDL's own goodbye would only talk to nobody.
         if (x11::DisplayLost())
             return;
@@ -520,8 +522,13 @@ public:
         return ShowFileDialogWindow(options);
     }
 
+    void PlayTone(int frequencyHz, int durationMs) override {
+        m_tones.Play(frequencyHz, durationMs);
+    }
+
 private:
     static inline SdlBackend* s_instance = nullptr;
+    sdl::ToneQueue m_tones;
     std::chrono::steady_clock::time_point m_start;
     bool m_ending = false;
     bool m_endingForSignal = false;

@@ -186,3 +186,33 @@ TEST(MainSettings, UnknownProgramFolderReadsAndWritesNothing) {
     EXPECT_FALSE(SaveMainSettings(settings));
     EXPECT_TRUE(TranscriptHas("text=\"Der Pfad zum Programm konnte nicht ermittelt werden.\""));
 }
+
+// Off unless given; kept within an hour; written back only when set, so
+// files without it keep their bytes.
+TEST(MainSettings, StaleAfterIsReadBoundedAndWrittenOnlyWhenSet) {
+    const struct {
+        const char16_t* line;
+        int seconds;
+    } cases[] = {
+        {u"StaleAfter = 5", 5},
+        {u"StaleAfter = 3600", 3600},
+        {u"StaleAfter = 0", 0},
+        {u"StaleAfter = -3", 0},
+        {u"StaleAfter = 99999", MainSettings::MaxStaleAfter},
+    };
+    for (const auto& c : cases) {
+        TempDevice device;
+        const std::u16string text = u"[Settings]\r\nSaveOnExit = y\r\nSpeedProtocol = VTG\r\n" +
+                                    std::u16string(c.line) + u"\r\n";
+        MainSettings settings = LoadFrom(device, text);
+        EXPECT_EQ(settings.StaleAfter(), c.seconds) << platform::ToUtf8(c.line);
+        ASSERT_TRUE(SaveMainSettings(settings));
+        const std::u16string written = u"[Settings]\r\nSaveOnExit = y\r\nSpeedProtocol = VTG\r\n";
+        EXPECT_EQ(device.Get(SettingsPath),
+                  Utf16File(c.seconds == 0
+                                ? written
+                                : written + u"StaleAfter = " +
+                                      platform::FromUtf8(std::to_string(c.seconds)) + u"\r\n"))
+            << platform::ToUtf8(c.line);
+    }
+}
