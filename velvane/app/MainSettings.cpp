@@ -22,6 +22,12 @@ bool WritePath(platform::File& file, std::u16string_view key, const std::u16stri
     return WriteAttribute(file, key, PathRelativeToProgram(path));
 }
 
+const char16_t* SpeedProtocolName(int protocol) {
+    if (protocol == MainSettings::SpeedFromRmc)
+        return u"RMC";
+    return protocol == MainSettings::SpeedFromAuto ? u"Auto" : u"VTG";
+}
+
 } // namespace
 
 int MainSettings::OnSection(std::u16string_view name) {
@@ -46,7 +52,9 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
     else if (KeywordMatch(u"SaveOnExit", key) == 0)
         m_saveOnExit = IniBool(value);
     else if (KeywordMatch(u"SpeedProtocol", key) == 0)
-        m_speedProtocol = KeywordMatch(u"RMC", value) == 0 ? SpeedFromRmc : SpeedFromVtg;
+        m_speedProtocol = KeywordMatch(u"RMC", value) == 0                  ? SpeedFromRmc
+                          : platform::EqualsIgnoreAsciiCase(value, u"Auto") ? SpeedFromAuto
+                                                                            : SpeedFromVtg;
     else
         return false;
     return true;
@@ -57,12 +65,12 @@ bool MainSettings::Save(std::u16string_view path) const {
     if (!file)
         return false;
     platform::File& out = file->Stream();
-    const bool written =
-        WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
-        WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
-        WritePath(out, u"MenuIni", m_menuIni) &&
-        WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG");
+    const bool written = WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
+                         WritePath(out, u"GPSIni", m_gpsIni) &&
+                         WritePath(out, u"Configuration", m_configuration) &&
+                         WritePath(out, u"MenuIni", m_menuIni) &&
+                         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
+                         WriteAttribute(out, u"SpeedProtocol", SpeedProtocolName(m_speedProtocol));
     return written && file->Commit();
 }
 

@@ -2,6 +2,7 @@
 // The main settings, "Velvane.ini" beside the program: which GPS settings,
 // configuration and menu style files to use, whether to save on exit, and
 // which sentence supplies the speed.
+#include "gps/SpeedSource.h"
 #include "ini/IniParser.h"
 
 #include <string>
@@ -14,6 +15,8 @@ public:
     static constexpr int SpeedFromVtg = 0;
     static constexpr int SpeedFromRmc = 1;
     static constexpr int PositionFromGga = 2;
+    // Whichever of RMC and VTG gives a speed, one at a time.
+    static constexpr int SpeedFromAuto = SpeedSource::AutoProtocol;
 
     // Paths are empty when absent; setting an empty one makes it absent.
     const std::u16string& Configuration() const { return m_configuration; }

@@ -129,7 +129,9 @@ void TachoModel::RemoveSentenceListener(SentenceListener* listener) {
 
 void TachoModel::SetSpeedProtocol(int speedProtocol) {
     m_settings.SetSpeedProtocol(speedProtocol);
-    if (m_receiver)
+    if (m_receiver && speedProtocol == MainSettings::SpeedFromAuto)
+        m_receiver->ExpectSpeedFromEither();
+    else if (m_receiver)
         m_receiver->ExpectSpeedFrom(speedProtocol == 1 ? SentenceType::RMC : SentenceType::VTG);
     if (!m_receiver || speedProtocol == m_speedProtocol)
         return;
@@ -203,8 +205,9 @@ bool TachoModel::Load(std::u16string_view path) {
     m_keepConfiguration = !path.empty() && !loaded && FileWasThere();
     if (m_views.empty() && m_screen) {
         const ComponentClass* speedo = FindComponentClass(u"Speedo");
-        m_views.push_back({std::make_unique<SingleViewManager>(speedo->CreateEntry(*m_screen, this)),
-                           speedo->sectionName});
+        m_views.push_back(
+            {std::make_unique<SingleViewManager>(speedo->CreateEntry(*m_screen, this)),
+             speedo->sectionName});
     }
     return loaded;
 }

@@ -97,6 +97,10 @@ TEST(MainSettings, ValueRules) {
         {u"SpeedProtocol = rmc", 0, true, u"SpeedProtocol = VTG"},
         {u"SpeedProtocol = RMCX", 0, true, u"SpeedProtocol = VTG"},
         {u"SpeedProtocol = GGA", 0, true, u"SpeedProtocol = VTG"},
+        {u"SpeedProtocol = Auto", 3, true, u"SpeedProtocol = Auto"},
+        {u"SpeedProtocol = AUTO", 3, true, u"SpeedProtocol = Auto"},
+        {u"SpeedProtocol = A", 0, true, u"SpeedProtocol = VTG"}, // a part is not enough
+        {u"SpeedProtocol = Automatic", 0, true, u"SpeedProtocol = VTG"},
         {u"SaveOnExit = ja", 0, true, u"SaveOnExit = y"},
         {u"SaveOnExit = 1", 0, true, u"SaveOnExit = y"},
         {u"SaveOnExit = true", 0, true, u"SaveOnExit = y"},
