@@ -217,7 +217,10 @@ bool SetPresentation(bool mirror, int rotation) {
                      "a rotation is 0, 90, 180 or 270, not " + std::to_string(rotation));
         return false;
     }
-    CurrentPresentation() = {mirror, rotation};
+    Presentation& current = CurrentPresentation();
+    if (current.mirror == mirror && current.rotation == rotation)
+        return true;
+    current = {mirror, rotation};
     CurrentBackend().PresentationChanged();
     return true;
 }

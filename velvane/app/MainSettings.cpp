@@ -6,6 +6,8 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 namespace velvane {
 
@@ -26,6 +28,16 @@ const char16_t* SpeedProtocolName(int protocol) {
     if (protocol == MainSettings::SpeedFromRmc)
         return u"RMC";
     return protocol == MainSettings::SpeedFromAuto ? u"Auto" : u"VTG";
+}
+
+// 0, 90, 180 or 270; anything else is said and leaves the picture upright.
+int ReadRotation(std::u16string_view value) {
+    for (int rotation : {0, 90, 180, 270})
+        if (value == platform::FromUtf8(std::to_string(rotation)))
+            return rotation;
+    std::fprintf(stderr, "Velvane.ini: \"Rotation = %s\" is not 0, 90, 180 or 270; not turned\n",
+                 platform::ToUtf8(value).c_str());
+    return 0;
 }
 
 } // namespace
@@ -55,6 +67,10 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
         m_speedProtocol = KeywordMatch(u"RMC", value) == 0                  ? SpeedFromRmc
                           : platform::EqualsIgnoreAsciiCase(value, u"Auto") ? SpeedFromAuto
                                                                             : SpeedFromVtg;
+    else if (KeywordMatch(u"Mirror", key) == 0)
+        m_mirror = IniBool(value);
+    else if (KeywordMatch(u"Rotation", key) == 0)
+        m_rotation = ReadRotation(value);
     else
         return false;
     return true;
@@ -65,12 +81,16 @@ bool MainSettings::Save(std::u16string_view path) const {
     if (!file)
         return false;
     platform::File& out = file->Stream();
-    const bool written = WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
-                         WritePath(out, u"GPSIni", m_gpsIni) &&
-                         WritePath(out, u"Configuration", m_configuration) &&
-                         WritePath(out, u"MenuIni", m_menuIni) &&
-                         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-                         WriteAttribute(out, u"SpeedProtocol", SpeedProtocolName(m_speedProtocol));
+    const bool written =
+        WriteByteOrderMark(out) && WriteSection(out, SectionName) &&
+        WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
+        WritePath(out, u"MenuIni", m_menuIni) &&
+        WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
+        WriteAttribute(out, u"SpeedProtocol", SpeedProtocolName(m_speedProtocol)) &&
+        // Only when set, so files that never had them stay as they were.
+        (!m_mirror || WriteAttribute(out, u"Mirror", u"y")) &&
+        (m_rotation == 0 ||
+         WriteAttribute(out, u"Rotation", platform::FromUtf8(std::to_string(m_rotation))));
     return written && file->Commit();
 }
 

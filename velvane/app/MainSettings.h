@@ -34,6 +34,11 @@ public:
     void SetSpeedProtocol(int protocol) { m_speedProtocol = protocol; }
     int PositionProtocol() const { return m_positionProtocol; }
 
+    // How the picture is shown: mirrored for a head-up display, turned
+    // clockwise (0, 90, 180 or 270) for a screen mounted on its side.
+    bool Mirror() const { return m_mirror; }
+    int Rotation() const { return m_rotation; }
+
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
     bool Save(std::u16string_view path) const;
@@ -49,6 +54,8 @@ private:
     bool m_saveOnExit = true;
     int m_speedProtocol = SpeedFromVtg;
     int m_positionProtocol = PositionFromGga;
+    bool m_mirror = false;
+    int m_rotation = 0;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the

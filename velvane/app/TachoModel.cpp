@@ -157,6 +157,7 @@ bool TachoModel::StartUp() {
 
 bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
     m_keepMainSettings = !LoadMainSettings(m_settings) && FileWasThere();
+    platform::SetPresentation(m_settings.Mirror(), m_settings.Rotation());
     CreateReceiver();
     SetSpeedProtocol(m_settings.SpeedProtocol());
     for (;;) {
