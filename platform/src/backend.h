@@ -38,6 +38,8 @@ public:
     virtual void WindowChanged(Window&) {} // moved, resized, shown, titled, raised
     // The window's surface holds a new frame.
     virtual void Present(Window&) {}
+    // The picture is to be turned or mirrored otherwise (GetPresentation).
+    virtual void PresentationChanged() {}
     // Windows of other processes (X11 only); zero when not found.
     virtual uint64_t FindForeignWindow(std::u16string_view /*className*/,
                                        std::u16string_view /*title*/) {

@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/text.h"
 #include "platform/transcript.h"
+#include "sdl/viewport_transform.h"
 #include "window_system.h"
 
 #include <algorithm>
@@ -203,6 +204,31 @@ bool SetForegroundWindow(WindowHandle handle) {
     return false;
 }
 
+namespace {
+Presentation& CurrentPresentation() {
+    static Presentation presentation;
+    return presentation;
+}
+} // namespace
+
+bool SetPresentation(bool mirror, int rotation) {
+    if (rotation != 0 && rotation != 90 && rotation != 180 && rotation != 270) {
+        SetLastError(ErrorCode::InvalidParameter,
+                     "a rotation is 0, 90, 180 or 270, not " + std::to_string(rotation));
+        return false;
+    }
+    Presentation& current = CurrentPresentation();
+    if (current.mirror == mirror && current.rotation == rotation)
+        return true;
+    current = {mirror, rotation};
+    CurrentBackend().PresentationChanged();
+    return true;
+}
+
+Presentation GetPresentation() {
+    return CurrentPresentation();
+}
+
 bool SnapshotScreenPng(const std::filesystem::path& hostPath) {
     auto screen = Canvas::Create(Host().screenWidth, Host().screenHeight);
     if (!screen)
@@ -215,7 +241,22 @@ bool SnapshotScreenPng(const std::filesystem::path& hostPath) {
         Rect r = w->GetRect();
         screen->BitBlt(r.left, r.top, r.Width(), r.Height(), w->Surface(), 0, 0);
     }
-    return screen->SavePng(hostPath);
+    const Presentation presentation = GetPresentation();
+    if (presentation.IsPlain())
+        return screen->SavePng(hostPath);
+    // Pixel for pixel, as a tap would find them.
+    const Size logical{screen->Width(), screen->Height()};
+    const ViewportTransform view(logical, {}, presentation);
+    const Size turned = view.Turned();
+    const ViewportTransform exact(logical, turned, presentation);
+    auto shown = Canvas::Create(turned.cx, turned.cy);
+    if (!shown)
+        return false;
+    for (int y = 0; y < turned.cy; ++y)
+        for (int x = 0; x < turned.cx; ++x)
+            if (auto at = exact.ToLogical(x, y))
+                shown->SetPixel(x, y, screen->GetPixel(at->x, at->y));
+    return shown->SavePng(hostPath);
 }
 
 // WindowSystem

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace platform;
 
 namespace {
@@ -85,3 +88,58 @@ TEST(ViewportTransform, AnEmptySizeShowsAndMapsNothing) {
 }
 
 } // namespace
+
+TEST(ViewportTransform, TurnsAndMirrorsEveryWayAndMapsTapsBack) {
+    // A 4 x 3 picture; where its top-left pixel and the one right of it
+    // show, which fixes the whole turn.
+    const struct {
+        bool mirror;
+        int rotation;
+        Point first, second;
+    } cases[] = {
+        {false, 0, {0, 0}, {1, 0}},   {true, 0, {3, 0}, {2, 0}},    {false, 90, {2, 0}, {2, 1}},
+        {true, 90, {0, 0}, {0, 1}},   {false, 180, {3, 2}, {2, 2}}, {true, 180, {0, 2}, {1, 2}},
+        {false, 270, {0, 3}, {0, 2}}, {true, 270, {2, 3}, {2, 2}},
+    };
+    for (const auto& c : cases) {
+        const Presentation p{c.mirror, c.rotation};
+        const std::string what = std::to_string(c.rotation) + (c.mirror ? " mirrored" : "") + ": ";
+        const Size turned = p.Swaps() ? Size{3, 4} : Size{4, 3};
+        ViewportTransform exact({4, 3}, turned, p);
+        EXPECT_EQ(exact.Turned(), turned) << what;
+        EXPECT_EQ(exact.Picture(), (Rect{0, 0, turned.cx, turned.cy})) << what;
+        auto shownAt = [&](int x, int y) {
+            Rect r = exact.ToOutput(Rect{x, y, x + 1, y + 1});
+            EXPECT_EQ(r.Width() * r.Height(), 1) << what << x << "," << y;
+            return Point{r.left, r.top};
+        };
+        EXPECT_EQ(shownAt(0, 0), c.first) << what;
+        EXPECT_EQ(shownAt(1, 0), c.second) << what;
+        EXPECT_EQ(exact.ToLogical(c.first.x, c.first.y), (Point{0, 0})) << what;
+        EXPECT_EQ(exact.ToLogical(c.second.x, c.second.y), (Point{1, 0})) << what;
+
+        // Scaled into a window of the turned shape (with bars), every
+        // logical pixel is found again where it was drawn, and the picture
+        // holds every one exactly once.
+        const Size output = p.Swaps() ? Size{300, 500} : Size{500, 300};
+        ViewportTransform t({48, 27}, output, p);
+        std::vector<int> hits(48 * 27);
+        for (int y = 0; y < 27; ++y)
+            for (int x = 0; x < 48; ++x) {
+                Rect r = t.ToOutput(Rect{x, y, x + 1, y + 1});
+                ASSERT_FALSE(r.IsEmpty()) << what << x << "," << y;
+                ASSERT_EQ(t.ToLogical(r.left, r.top), (Point{x, y})) << what << x << "," << y;
+                ASSERT_EQ(t.ToLogical(r.right - 1, r.bottom - 1), (Point{x, y}))
+                    << what << x << "," << y;
+            }
+        const Rect picture = t.Picture();
+        EXPECT_EQ(p.Swaps() ? picture.Height() : picture.Width(), 500)
+            << what << "fills the length";
+        for (int y = picture.top; y < picture.bottom; ++y)
+            for (int x = picture.left; x < picture.right; ++x)
+                if (auto at = t.ToLogical(x, y))
+                    ++hits[at->y * 48 + at->x];
+        EXPECT_EQ(std::count(hits.begin(), hits.end(), 0), 0) << what;
+        EXPECT_EQ(t.ToLogical(picture.left - 1, picture.top), std::nullopt) << what << "the bar";
+    }
+}

@@ -189,3 +189,70 @@ TEST(Automation, TheEndOfTheScriptClosesTheMainWindow) {
     EXPECT_TRUE(s->IsAlive());
     EXPECT_EQ(stubborn.events, std::vector<std::string>{"close refused"});
 }
+
+// A screen turned or mirrored for mounting: snapshots show what the eye
+// sees, script taps land where the eye sees them, and the program keeps its
+// own upright coordinates.
+TEST(Presentation, SnapshotsAndTapsFollowTheTurnedScreen) {
+    platform::testing::TempDevice device;
+    struct Marked : Recorder {
+        void OnPaint(Window& w, Canvas& canvas) override {
+            Recorder::OnPaint(w, canvas);
+            canvas.FillRect({0, 0, 20, 10}, Rgb(0, 0, 255)); // top left, wider than high
+        }
+    } r;
+    r.quitOnDestroy = false;
+    Window* w = Open(r);
+    const auto shot = device.Root() / "shot.png";
+    auto picture = [&] {
+        EXPECT_TRUE(SnapshotScreenPng(shot));
+        std::ifstream in(shot, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return Bitmap::Decode({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    };
+    const Color blue = Rgb(0, 0, 255), red = Rgb(255, 0, 0);
+    const struct {
+        bool mirror;
+        int rotation;
+        Size size;
+        Rect mark;   // where the blue mark shows
+        Point tap;   // a tap there, shown ...
+        Point lands; // ... lands here in the window
+    } cases[] = {
+        {true, 0, {480, 272}, {460, 0, 480, 10}, {479, 0}, {0, 0}},
+        {false, 90, {272, 480}, {262, 0, 272, 20}, {271, 19}, {19, 0}},
+        {true, 90, {272, 480}, {0, 0, 10, 20}, {0, 0}, {0, 0}},
+        {false, 180, {480, 272}, {460, 262, 480, 272}, {470, 271}, {9, 0}},
+        {false, 270, {272, 480}, {0, 460, 10, 480}, {0, 479}, {0, 0}},
+        {false, 0, {480, 272}, {0, 0, 20, 10}, {5, 6}, {5, 6}},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(c.rotation) + (c.mirror ? " mirrored" : "");
+        ASSERT_TRUE(SetPresentation(c.mirror, c.rotation)) << what;
+        auto p = picture();
+        ASSERT_TRUE(p) << what;
+        ASSERT_EQ(p->Width(), c.size.cx) << what;
+        ASSERT_EQ(p->Height(), c.size.cy) << what;
+        int marked = 0;
+        for (int y = 0; y < c.size.cy; ++y)
+            for (int x = 0; x < c.size.cx; ++x)
+                marked += p->GetPixel(x, y) == blue;
+        EXPECT_EQ(marked, 200) << what;
+        EXPECT_EQ(p->GetPixel(c.mark.left, c.mark.top), blue) << what;
+        EXPECT_EQ(p->GetPixel(c.mark.right - 1, c.mark.bottom - 1), blue) << what;
+        EXPECT_EQ(p->GetPixel(c.size.cx / 2, c.size.cy / 2), red) << what;
+
+        r.events.clear();
+        headless::LoadScript("tap " + std::to_string(c.tap.x) + " " + std::to_string(c.tap.y) +
+                             "\ntap " + std::to_string(c.size.cx) + " 0\n");
+        headless::RunScriptStep();
+        headless::RunScriptStep(); // off the presented screen: nowhere
+        EXPECT_EQ(r.events, std::vector<std::string>{"tap " + std::to_string(c.lands.x) + " " +
+                                                     std::to_string(c.lands.y)})
+            << what;
+    }
+    EXPECT_FALSE(SetPresentation(false, 45));
+    EXPECT_EQ(GetPresentation().rotation, 0) << "unchanged by a refused turn";
+    w->Destroy();
+    PumpMessages();
+}

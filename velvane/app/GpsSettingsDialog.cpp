@@ -45,9 +45,10 @@ platform::DialogTemplate GpsSettingsDialog::Template() {
         {IdPath, ControlKind::Edit, u"", 10, 12, 123, 12, ControlStyle::Border},
         {IdOpen, ControlKind::PushButton, u"Öffnen...", 10, 26, 50, 11, 0},
         {IdNew, ControlKind::PushButton, u"Neu...", 83, 26, 50, 11, ControlStyle::Disabled},
-        {-1, ControlKind::Static, u"Geschwindigkeit:", 10, 53, 60, 9, 0},
-        {IdSpeedVtg, ControlKind::RadioButton, u"VTG", 72, 52, 30, 10, ControlStyle::Group},
-        {IdSpeedRmc, ControlKind::RadioButton, u"RMC", 104, 52, 30, 10, 0},
+        {-1, ControlKind::Static, u"Geschwindigkeit:", 10, 53, 56, 9, 0},
+        {IdSpeedVtg, ControlKind::RadioButton, u"VTG", 66, 52, 22, 10, ControlStyle::Group},
+        {IdSpeedRmc, ControlKind::RadioButton, u"RMC", 89, 52, 23, 10, 0},
+        {IdSpeedAuto, ControlKind::RadioButton, u"Auto", 113, 52, 24, 10, 0},
         {-1, ControlKind::Static, u"Position:", 10, 68, 60, 9, 0},
         {IdPositionGga, ControlKind::RadioButton, u"GGA", 72, 67, 30, 10, ControlStyle::Group},
         {IdPositionRmc, ControlKind::RadioButton, u"RMC", 104, 67, 30, 10, ControlStyle::Disabled},
@@ -66,7 +67,10 @@ GpsDialogResult GpsSettingsDialog::Run(platform::Window* owner) {
 
 bool GpsSettingsDialog::OnInit(platform::Dialog& dialog) {
     m_initialised = true;
-    dialog.Check(m_settings.SpeedProtocol() == MainSettings::SpeedFromVtg ? IdSpeedVtg : IdSpeedRmc,
+    const int speed = m_settings.SpeedProtocol();
+    dialog.Check(speed == MainSettings::SpeedFromRmc    ? IdSpeedRmc
+                 : speed == MainSettings::SpeedFromAuto ? IdSpeedAuto
+                                                        : IdSpeedVtg,
                  true);
     dialog.Check(m_settings.PositionProtocol() == MainSettings::PositionFromGga ? IdPositionGga
                                                                                 : IdPositionRmc,
@@ -121,8 +125,9 @@ void GpsSettingsDialog::Accept(platform::Dialog& dialog) {
         return;
     }
     m_settings.SetGpsIni(path);
-    const int speed =
-        dialog.IsChecked(IdSpeedVtg) ? MainSettings::SpeedFromVtg : MainSettings::SpeedFromRmc;
+    const int speed = dialog.IsChecked(IdSpeedRmc)    ? MainSettings::SpeedFromRmc
+                      : dialog.IsChecked(IdSpeedAuto) ? MainSettings::SpeedFromAuto
+                                                      : MainSettings::SpeedFromVtg;
     m_settings.SetSpeedProtocol(speed);
     if (m_setSpeedProtocol)
         m_setSpeedProtocol(speed);

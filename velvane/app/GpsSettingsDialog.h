@@ -27,6 +27,7 @@ public:
         IdNew = 4,
         IdSpeedVtg = 1005,
         IdSpeedRmc = 1006,
+        IdSpeedAuto = 1007,
         IdPositionGga = 1008,
         IdPositionRmc = 1009,
     };

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace velvane {
@@ -26,6 +27,22 @@ bool WritePath(platform::File& file, std::u16string_view key, const std::u16stri
     if (path.empty())
         return true;
     return WriteAttribute(file, key, PathRelativeToProgram(path));
+}
+
+const char16_t* SpeedProtocolName(int protocol) {
+    if (protocol == MainSettings::SpeedFromRmc)
+        return u"RMC";
+    return protocol == MainSettings::SpeedFromAuto ? u"Auto" : u"VTG";
+}
+
+// 0, 90, 180 or 270; anything else is said and leaves the picture upright.
+int ReadRotation(std::u16string_view value) {
+    for (int rotation : {0, 90, 180, 270})
+        if (value == platform::FromUtf8(std::to_string(rotation)))
+            return rotation;
+    std::fprintf(stderr, "Velvane.ini: \"Rotation = %s\" is not 0, 90, 180 or 270; not turned\n",
+                 platform::ToUtf8(value).c_str());
+    return 0;
 }
 
 } // namespace
@@ -52,7 +69,13 @@ bool MainSettings::OnAttribute(int sectionId, std::u16string_view key, std::u16s
     else if (KeywordMatch(u"SaveOnExit", key) == 0)
         m_saveOnExit = IniBool(value);
     else if (KeywordMatch(u"SpeedProtocol", key) == 0)
-        m_speedProtocol = KeywordMatch(u"RMC", value) == 0 ? SpeedFromRmc : SpeedFromVtg;
+        m_speedProtocol = KeywordMatch(u"RMC", value) == 0                  ? SpeedFromRmc
+                          : platform::EqualsIgnoreAsciiCase(value, u"Auto") ? SpeedFromAuto
+                                                                            : SpeedFromVtg;
+    else if (KeywordMatch(u"Mirror", key) == 0)
+        m_mirror = IniBool(value);
+    else if (KeywordMatch(u"Rotation", key) == 0)
+        m_rotation = ReadRotation(value);
     else if (KeywordMatch(u"NightMenuIni", key) == 0)
         m_nightMenuIni = ProgramPath(value);
     else if (KeywordMatch(u"DayNight", key) == 0)
@@ -76,14 +99,18 @@ bool MainSettings::Save(std::u16string_view path) const {
         WritePath(out, u"GPSIni", m_gpsIni) && WritePath(out, u"Configuration", m_configuration) &&
         WritePath(out, u"MenuIni", m_menuIni) &&
         WriteAttribute(out, u"SaveOnExit", m_saveOnExit ? u"y" : u"n") &&
-        WriteAttribute(out, u"SpeedProtocol", m_speedProtocol == SpeedFromRmc ? u"RMC" : u"VTG") &&
+        WriteAttribute(out, u"SpeedProtocol", SpeedProtocolName(m_speedProtocol)) &&
         WritePath(out, u"NightMenuIni", m_nightMenuIni) &&
         (!m_dayNight || WriteAttribute(out, u"DayNight", u"auto")) &&
         // Written only when chosen, so that a file without it stays as it was.
         (m_unitSystem == UnitSystem::Metric ||
          WriteAttribute(out, u"Units", UnitSystemName(m_unitSystem))) &&
         // Written only when set, so that files without it stay as they were.
-        (m_staleAfter == 0 || WriteAttribute(out, u"StaleAfter", Decimal(m_staleAfter)));
+        (m_staleAfter == 0 || WriteAttribute(out, u"StaleAfter", Decimal(m_staleAfter))) &&
+        // Only when set, so files that never had them stay as they were.
+        (!m_mirror || WriteAttribute(out, u"Mirror", u"y")) &&
+        (m_rotation == 0 ||
+         WriteAttribute(out, u"Rotation", platform::FromUtf8(std::to_string(m_rotation))));
     return written && file->Commit();
 }
 

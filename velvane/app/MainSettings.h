@@ -3,6 +3,7 @@
 // configuration and menu style files to use, whether to save on exit, and
 // which sentence supplies the speed.
 #include "display/Units.h"
+#include "gps/SpeedSource.h"
 #include "ini/IniParser.h"
 
 #include <string>
@@ -15,6 +16,8 @@ public:
     static constexpr int SpeedFromVtg = 0;
     static constexpr int SpeedFromRmc = 1;
     static constexpr int PositionFromGga = 2;
+    // Whichever of RMC and VTG gives a speed, one at a time.
+    static constexpr int SpeedFromAuto = SpeedSource::AutoProtocol;
 
     // Paths are empty when absent; setting an empty one makes it absent.
     const std::u16string& Configuration() const { return m_configuration; }
@@ -47,6 +50,11 @@ public:
     static constexpr int MaxStaleAfter = 3600;
     int StaleAfter() const { return m_staleAfter; }
 
+    // How the picture is shown: mirrored for a head-up display, turned
+    // clockwise (0, 90, 180 or 270) for a screen mounted on its side.
+    bool Mirror() const { return m_mirror; }
+    int Rotation() const { return m_rotation; }
+
     // The whole file, written so that a failure leaves the old one in place.
     // False when any part of it could not be written.
     bool Save(std::u16string_view path) const;
@@ -66,6 +74,8 @@ private:
     std::u16string m_nightMenuIni;
     velvane::UnitSystem m_unitSystem = velvane::UnitSystem::Metric;
     int m_staleAfter = 0;
+    bool m_mirror = false;
+    int m_rotation = 0;
 };
 
 // "Velvane.ini" in the program's folder; a missing file is reported by the

@@ -133,7 +133,9 @@ void TachoModel::RemoveSentenceListener(SentenceListener* listener) {
 
 void TachoModel::SetSpeedProtocol(int speedProtocol) {
     m_settings.SetSpeedProtocol(speedProtocol);
-    if (m_receiver)
+    if (m_receiver && speedProtocol == MainSettings::SpeedFromAuto)
+        m_receiver->ExpectSpeedFromEither();
+    else if (m_receiver)
         m_receiver->ExpectSpeedFrom(speedProtocol == 1 ? SentenceType::RMC : SentenceType::VTG);
     if (!m_receiver || speedProtocol == m_speedProtocol)
         return;
@@ -188,6 +190,7 @@ bool TachoModel::StartUp() {
 
 bool TachoModel::StartUp(const GpsDialogFn& showGpsDialog) {
     m_keepMainSettings = !LoadMainSettings(m_settings) && FileWasThere();
+    platform::SetPresentation(m_settings.Mirror(), m_settings.Rotation());
     // Before the configuration makes any component.
     if (m_screen)
         m_screen->SetUnits(Units(m_settings.UnitSystem()));

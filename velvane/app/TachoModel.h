@@ -108,7 +108,8 @@ public:
     void RemoveSentenceListener(SentenceListener* listener) override;
     void AddFirstSentenceListener(SentenceListener* listener) override;
 
-    // 1 reads speeds from RMC, anything else from VTG. A speed source of the
+    // 1 reads speeds from RMC, MainSettings::SpeedFromAuto from either,
+    // anything else from VTG. A speed source of the
     // other kind takes over all listeners of the current one. The choice is
     // kept in the main settings in any case.
     void SetSpeedProtocol(int speedProtocol);

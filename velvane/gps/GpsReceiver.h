@@ -56,6 +56,7 @@ public:
     // The sentence the speed is read from (RMC or VTG), for the notice when
     // lines arrive but no speed does.
     void ExpectSpeedFrom(SentenceType type) { m_speedWatch.Expect(type); }
+    void ExpectSpeedFromEither() { m_speedWatch.ExpectEither(); }
     // The talker rule of the GPS ini last loaded.
     TalkerRule GetTalkerRule() const { return m_talkerRule; }
 

@@ -29,9 +29,10 @@ void SpeedWatch::Note(std::string_view line, SentenceType type) {
     if (m_said)
         return;
     m_lines = true;
-    if (type == m_wanted && !m_speed) {
+    if (Wanted(type) && !m_speed) {
         // Both sentences carry the speed in field 7.
-        static_assert(static_cast<int>(RmcField::SpeedKnots) == static_cast<int>(VtgField::SpeedKmh));
+        static_assert(static_cast<int>(RmcField::SpeedKnots) ==
+                      static_cast<int>(VtgField::SpeedKmh));
         auto field = NmeaField(line, RmcField::SpeedKnots);
         if (field && !field->empty())
             m_speed = true;
@@ -88,6 +89,15 @@ bool SpeedWatch::Seen(std::string_view type, TalkerRule rule) const {
 }
 
 std::string SpeedWatch::Advice(TalkerRule rule) const {
+    if (m_either) {
+        if (m_wantedEmpty)
+            return "the RMC and VTG sentences have no speed yet (no fix?)";
+        if (rule == TalkerRule::GpsOnly &&
+            (Seen("RMC", TalkerRule::AnyTalker) || Seen("VTG", TalkerRule::AnyTalker)))
+            return "the receiver talks as another talker than $GP: set \"AnyTalker = y\" in the "
+                   "GPS settings file";
+        return "neither RMC nor VTG arrives: tell the receiver to send one of them";
+    }
     const std::string wanted = Name(m_wanted);
     const std::string other = m_wanted == SentenceType::RMC ? "VTG" : "RMC";
     if (m_wantedEmpty)

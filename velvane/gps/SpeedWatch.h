@@ -21,7 +21,12 @@ public:
     static constexpr uint32_t SilenceMs = 3000;
 
     // The sentence type the speed is read from: RMC or VTG.
-    void Expect(SentenceType speedType) { m_wanted = speedType; }
+    void Expect(SentenceType speedType) {
+        m_wanted = speedType;
+        m_either = false;
+    }
+    // Either sentence gives the speed.
+    void ExpectEither() { m_either = true; }
     // Every line as it is dispatched, with the type it was given.
     void Note(std::string_view line, SentenceType type);
     // The notice, once, when lines have arrived for QuietMs and none gave a
@@ -33,7 +38,13 @@ private:
     // Whether a sentence of this type arrived from a talker the rule takes.
     bool Seen(std::string_view type, TalkerRule rule) const;
 
+    // Whether the speed is read from sentences of this type.
+    bool Wanted(SentenceType type) const {
+        return m_either ? type == SentenceType::RMC || type == SentenceType::VTG : type == m_wanted;
+    }
+
     SentenceType m_wanted = SentenceType::VTG;
+    bool m_either = false;
     bool m_said = false;
     bool m_lines = false;       // a line arrived since the last check
     bool m_speed = false;       // a speed arrived since the last check

@@ -154,7 +154,23 @@ WindowHandle FindTopLevelWindow(std::u16string_view className, std::u16string_vi
 // lowest bit of the handle may be set to bring its owned windows along.
 bool SetForegroundWindow(WindowHandle handle);
 
-// The whole screen: every visible top-level window composed back to front.
+// How the whole picture reaches the eye: turned clockwise by 0, 90, 180 or
+// 270 degrees (a screen mounted on its side), then mirrored left to right (a
+// head-up display seen in a windscreen). Programs keep drawing and getting
+// taps in their own upright coordinates; the backend turns both.
+struct Presentation {
+    bool mirror = false;
+    int rotation = 0;
+    bool IsPlain() const { return !mirror && rotation == 0; }
+    bool Swaps() const { return rotation == 90 || rotation == 270; }
+};
+// False (and nothing changes) for any other rotation. Best set before the
+// first window, as a turned window takes the turned shape.
+bool SetPresentation(bool mirror, int rotation);
+Presentation GetPresentation();
+
+// The whole screen: every visible top-level window composed back to front,
+// as presented (turned and mirrored).
 bool SnapshotScreenPng(const std::filesystem::path& hostPath);
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "../backend.h"
+#include "../sdl/viewport_transform.h"
 #include "../window_system.h"
 #include "automation.h"
 #include "platform/dialog.h"
@@ -221,9 +222,22 @@ public:
             if (!x || !y)
                 return bad("needs X Y");
             TranscriptWrite("tap x=" + std::to_string(*x) + " y=" + std::to_string(*y));
-            if (Window* w = system.WindowAt(static_cast<int>(*x), static_cast<int>(*y))) {
+            // Where the presented (turned, mirrored) screen shows it, as a
+            // finger on it would; plain, the coordinates are the screen's.
+            Point at{static_cast<int>(*x), static_cast<int>(*y)};
+            if (const Presentation p = GetPresentation(); !p.IsPlain()) {
+                const Size screen{Host().screenWidth, Host().screenHeight};
+                const Size turned = ViewportTransform(screen, {}, p).Turned();
+                if (*x < 0 || *y < 0 || *x >= turned.cx || *y >= turned.cy)
+                    return;
+                auto logical = ViewportTransform(screen, turned, p).ToLogical(at.x, at.y);
+                if (!logical)
+                    return;
+                at = *logical;
+            }
+            if (Window* w = system.WindowAt(at.x, at.y)) {
                 Rect r = w->GetRect();
-                w->Tap(static_cast<int>(*x) - r.left, static_cast<int>(*y) - r.top);
+                w->Tap(at.x - r.left, at.y - r.top);
             }
         } else if (verb == "key") {
             auto vk = Number(arg(1));

@@ -279,13 +279,26 @@ public:
                           cairo_image_surface_get_stride(s));
         int cx = 0, cy = 0;
         SDL_GetRendererOutputSize(data->renderer, &cx, &cy);
-        ViewportTransform view({surface.Width(), surface.Height()}, {cx, cy});
+        const Presentation presentation = GetPresentation();
+        ViewportTransform view({surface.Width(), surface.Height()}, {cx, cy}, presentation);
         SDL_SetRenderDrawColor(data->renderer, 0, 0, 0, 255); // the bars
         SDL_RenderClear(data->renderer);
         Rect picture = view.Picture();
-        if (!picture.IsEmpty()) {
+        if (!picture.IsEmpty() && presentation.IsPlain()) {
             SDL_Rect to{picture.left, picture.top, picture.Width(), picture.Height()};
             SDL_RenderCopy(data->renderer, data->texture, nullptr, &to);
+        } else if (!picture.IsEmpty()) {
+            // SDL turns about the centre of the unturned place, after the
+            // flip: mirroring after a turn is the opposite turn after it.
+            int w = picture.Width(), h = picture.Height();
+            if (presentation.Swaps())
+                std::swap(w, h);
+            SDL_Rect to{picture.left + (picture.Width() - w) / 2,
+                        picture.top + (picture.Height() - h) / 2, w, h};
+            const int angle =
+                presentation.mirror ? (360 - presentation.rotation) % 360 : presentation.rotation;
+            SDL_RenderCopyEx(data->renderer, data->texture, nullptr, &to, angle, nullptr,
+                             presentation.mirror ? SDL_FLIP_HORIZONTAL : SDL_FLIP_NONE);
         }
         SDL_RenderPresent(data->renderer);
     }
@@ -300,7 +313,8 @@ public:
     // The logical picture of the window in the pixels its SDL window has.
     static ViewportTransform ViewOf(Window& w, SdlWindowData& data) {
         Rect r = w.GetRect();
-        return ViewportTransform({r.Width(), r.Height()}, WindowSize(data.window));
+        return ViewportTransform({r.Width(), r.Height()}, WindowSize(data.window),
+                                 GetPresentation());
     }
 
     // The window that stands for the logical screen, if one is open.
@@ -329,19 +343,25 @@ public:
     // much larger and wherever the screen window shows the logical screen.
     static Rect HostRect(Window& w, SdlWindowData& data) {
         Rect r = w.GetRect();
+        const Presentation presentation = GetPresentation();
+        // Turned on its side, a window takes the turned shape.
+        const Rect turned =
+            presentation.Swaps() ? Rect{r.left, r.top, r.left + r.Height(), r.top + r.Width()} : r;
         Window* screen = data.screen ? nullptr : ScreenWindow();
         if (!screen || screen == &w)
-            return r;
+            return turned;
         SdlWindowData& s = *DataOf(*screen);
         ViewportTransform view = ViewOf(*screen, s);
         if (view.Picture().IsEmpty())
-            return r;
+            return turned;
         Rect logical = screen->GetRect();
         int x = 0, y = 0;
         SDL_GetWindowPosition(s.window, &x, &y);
-        Point at = view.ToOutput(r.left - logical.left, r.top - logical.top);
+        const Rect shown = view.ToOutput(r.Offset(-logical.left, -logical.top));
+        const Point at{shown.left, shown.top};
         auto scaled = [&](int v) { return std::max(1, int(std::lround(v * view.Scale()))); };
-        return {x + at.x, y + at.y, x + at.x + scaled(r.Width()), y + at.y + scaled(r.Height())};
+        return {x + at.x, y + at.y, x + at.x + scaled(turned.Width()),
+                y + at.y + scaled(turned.Height())};
     }
 
     void Place(Window& w, SdlWindowData& data) {
@@ -351,6 +371,22 @@ public:
         Rect at = HostRect(w, data);
         SDL_SetWindowPosition(data.window, at.left, at.top);
         SDL_SetWindowSize(data.window, at.Width(), at.Height());
+    }
+
+    void PresentationChanged() override {
+        if (x11::DisplayLost())
+            return;
+        Window* screen = ScreenWindow();
+        if (screen) {
+            Place(*screen, *DataOf(*screen));
+            Present(*screen);
+        }
+        for (Window* w : WindowSystem::Get().Live())
+            if (SdlWindowData* data = DataOf(*w); w != screen && data && data->window) {
+                Place(*w, *data);
+                if (w->IsVisible())
+                    Present(*w);
+            }
     }
 
     // The screen window changed its place or size: the others follow it.

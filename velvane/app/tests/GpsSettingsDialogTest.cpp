@@ -68,6 +68,9 @@ TEST(GpsSettingsDialog, ShowsTheSettingsAndStoresThemOnOk) {
         {0, "click 1006\n", 1},
         {1, "click 1005\n", 0},
         {0, "click 1009\n", 0}, // the position RMC stays disabled
+        {3, "", 3},               // Auto is checked on opening
+        {0, "click 1007\n", 3},
+        {3, "click 1006\n", 1},
     };
     for (const auto& c : cases) {
         platform::TranscriptClear();

@@ -97,6 +97,10 @@ TEST(MainSettings, ValueRules) {
         {u"SpeedProtocol = rmc", 0, true, u"SpeedProtocol = VTG"},
         {u"SpeedProtocol = RMCX", 0, true, u"SpeedProtocol = VTG"},
         {u"SpeedProtocol = GGA", 0, true, u"SpeedProtocol = VTG"},
+        {u"SpeedProtocol = Auto", 3, true, u"SpeedProtocol = Auto"},
+        {u"SpeedProtocol = AUTO", 3, true, u"SpeedProtocol = Auto"},
+        {u"SpeedProtocol = A", 0, true, u"SpeedProtocol = VTG"}, // a part is not enough
+        {u"SpeedProtocol = Automatic", 0, true, u"SpeedProtocol = VTG"},
         {u"SaveOnExit = ja", 0, true, u"SaveOnExit = y"},
         {u"SaveOnExit = 1", 0, true, u"SaveOnExit = y"},
         {u"SaveOnExit = true", 0, true, u"SaveOnExit = y"},
@@ -214,5 +218,35 @@ TEST(MainSettings, StaleAfterIsReadBoundedAndWrittenOnlyWhenSet) {
                                 : written + u"StaleAfter = " +
                                       platform::FromUtf8(std::to_string(c.seconds)) + u"\r\n"))
             << platform::ToUtf8(c.line);
+
+TEST(MainSettings, MirrorAndRotationAreReadAndKeptOnlyWhenSet) {
+    TempDevice device;
+    const struct {
+        const char16_t* lines;
+        bool mirror;
+        int rotation;
+        const char16_t* written; // nullptr: neither key is written
+    } cases[] = {
+        {u"", false, 0, nullptr},
+        {u"Mirror = y\r\nRotation = 90\r\n", true, 90, u"Mirror = y\r\nRotation = 90\r\n"},
+        {u"Rotation = 270\r\n", false, 270, u"Rotation = 270\r\n"},
+        {u"Mirror = n\r\nRotation = 0\r\n", false, 0, nullptr},
+        {u"Rotation = 45\r\n", false, 0, nullptr}, // said on stderr, upright
+        {u"Rotation = 90x\r\n", false, 0, nullptr},
+        {u"Rotation = -90\r\n", false, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::string input = platform::ToUtf8(c.lines);
+        MainSettings settings = LoadFrom(device, u"[Settings]\r\n" + std::u16string(c.lines));
+        EXPECT_EQ(settings.Mirror(), c.mirror) << input;
+        EXPECT_EQ(settings.Rotation(), c.rotation) << input;
+        ASSERT_TRUE(SaveMainSettings(settings)) << input;
+        const std::string written = device.Get(SettingsPath);
+        if (c.written) {
+            EXPECT_NE(written.find(Utf16File(c.written, false)), std::string::npos) << input;
+        } else {
+            EXPECT_EQ(written.find(Utf16File(u"Mirror", false)), std::string::npos) << input;
+            EXPECT_EQ(written.find(Utf16File(u"Rotation", false)), std::string::npos) << input;
+        }
     }
 }
