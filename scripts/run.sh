@@ -30,6 +30,20 @@ case "${CE_SCREEN:-480x272}" in
   *)
     echo "No sample configuration for CE_SCREEN=$CE_SCREEN; the 480x272 one is used (the skins may not fill the screen; CE_SCREEN=480x272 scales to any window)" ;;
 esac
+# SAMPLE=extras: the features beyond the handheld (units, day and night,
+# stale data, the speed from either sentence, the overspeed alarm skin).
+if [[ "${SAMPLE:-}" == extras ]]; then
+  { printf '\xff\xfe'
+    { iconv -f UTF-16 -t UTF-8 "$settings" |
+        sed -e 's/^\(Configuration = \)[^[:cntrl:]]*/\1Konfig\\Extras.ini/' \
+            -e 's/^MenuIni = \([^[:cntrl:]]*\)/NightMenuIni = \1/' \
+            -e 's/^\(SpeedProtocol = \)[^[:cntrl:]]*/\1Auto/'
+      printf 'DayNight = auto\r\nUnits = imperial\r\nStaleAfter = 5\r\n'
+    } | iconv -f UTF-8 -t UTF-16LE
+  } > "$settings.new"
+  mv "$settings.new" "$settings"
+  echo "Sample: the features beyond the handheld (Konfig\\Extras.ini)"
+fi
 export CE_ROOT="$PWD/run/device"
 export CE_PORTS="COM1=replay:$PWD/run/device/GPS/drive.nmea,loop"
 echo "Device tree: $CE_ROOT (a fresh copy of samples/device)"
