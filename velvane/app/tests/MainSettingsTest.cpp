@@ -218,6 +218,8 @@ TEST(MainSettings, StaleAfterIsReadBoundedAndWrittenOnlyWhenSet) {
                                 : written + u"StaleAfter = " +
                                       platform::FromUtf8(std::to_string(c.seconds)) + u"\r\n"))
             << platform::ToUtf8(c.line);
+    }
+}
 
 TEST(MainSettings, MirrorAndRotationAreReadAndKeptOnlyWhenSet) {
     TempDevice device;
