@@ -17,16 +17,16 @@ protected:
     fs::path out = device.Root() / "out.txt";
 
     std::optional<int> Run(std::vector<std::string> args, const std::string& shell = {}) {
-        platform::testing::ProcessSpec spec{
+        platform::testing::ProcessSpec command{
             CEINI_BIN, std::move(args), {}, out.string(), out.string()};
         if (!shell.empty()) // a recipe, run by the shell as printed
-            spec = {"/bin/bash",
-                    {"-c", shell},
-                    {{"PATH", fs::path(CEINI_BIN).parent_path().string() + ":/usr/bin:/bin"}},
-                    out.string(),
-                    out.string()};
-        spec.env["CE_ROOT"] = device.Root().string();
-        ChildProcess process(spec);
+            command = {"/bin/bash",
+                       {"-c", shell},
+                       {{"PATH", fs::path(CEINI_BIN).parent_path().string() + ":/usr/bin:/bin"}},
+                       out.string(),
+                       out.string()};
+        command.env["CE_ROOT"] = device.Root().string();
+        ChildProcess process(command);
         return process.Wait(std::chrono::seconds(30));
     }
     std::string Output() { return Read(out); }
