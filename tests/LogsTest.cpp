@@ -26,6 +26,25 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// How many speed texts ("44.3 ") the text is made of; -1 when any part of
+// it is not one. A loop, not a regular expression: the texts of a long drive
+// would overflow the regex engine's recursion.
+int SpeedTexts(const std::string& text) {
+    int count = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t digits = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        if (i == digits || i + 3 > text.size() || text[i] != '.' || text[i + 1] < '0' ||
+            text[i + 1] > '9' || text[i + 2] != ' ')
+            return -1;
+        i += 3;
+        ++count;
+    }
+    return count;
+}
+
 std::string FindProgram(const char* name) {
     for (const char* dir : {"/usr/bin/", "/usr/sbin/", "/usr/local/bin/", "/usr/local/sbin/"}) {
         std::string path = std::string(dir) + name;
@@ -146,7 +165,7 @@ TEST_F(Logs, TheLogsAreOffUntilSwitchedOnInTheMenuAndThenLogWhatArrives) {
     EXPECT_EQ(log.back(), '\n');
 
     const std::string speeds = e2e::ReadFile(speed[0].string());
-    EXPECT_TRUE(std::regex_match(speeds, std::regex(R"(([0-9]+\.[0-9] ){20,})"))) << speeds;
+    EXPECT_GE(SpeedTexts(speeds), 20) << speeds;
 
     // Saved on exit with the logs on: the next start logs at once.
     const std::string config =
@@ -216,7 +235,7 @@ TEST_F(Logs, KillingTheProgramWhileItLogsLeavesOnlyWholeLines) {
     const auto speed = Written(SpeedName);
     ASSERT_EQ(speed.size(), 1u);
     const std::string speeds = e2e::ReadFile(speed[0].string());
-    EXPECT_TRUE(std::regex_match(speeds, std::regex(R"(([0-9]+\.[0-9] )+)")))
+    EXPECT_GT(SpeedTexts(speeds), 0)
         << speeds.substr(speeds.size() > 200 ? speeds.size() - 200 : 0);
 }
 
